@@ -1,0 +1,87 @@
+// The idioms every procedure shares: sign split, digit checks, comparison of zero-filled
+// magnitudes, leading-zero stripping and building digit strings from the right.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+
+#include "text.h"
+#include "text_ops.h"
+
+namespace kestrum::aserv {
+
+// One operand after the sign split: what remains of its text, and its sign value (1 or -1).
+struct SignedText {
+    TextView magnitude;
+    int sign = 1;
+};
+
+struct SignedPair {
+    SignedText first;
+    SignedText second;
+};
+
+// The sign split of the integer operations, in their fixed order: "-" test on the first
+// operand, "-" test on the second, "+" test on the second, "+" test on the first. Each test
+// removes at most one character, so "-+5" ends as 5 with sign 1 and "+-5" keeps its "-".
+inline SignedPair splitSigns(TextView first, TextView second) {
+    SignedPair split{{first, 1}, {second, 1}};
+    auto test = [](SignedText& operand, char16_t sign, int value) {
+        if (!operand.magnitude.empty() && operand.magnitude.front() == sign) {
+            operand.sign = value;
+            operand.magnitude.remove_prefix(1);
+        }
+    };
+    test(split.first, kMinus, -1);
+    test(split.second, kMinus, -1);
+    test(split.second, kPlus, 1);
+    test(split.first, kPlus, 1);
+    return split;
+}
+
+inline bool allDigits(TextView text) { return std::all_of(text.begin(), text.end(), isDigit); }
+
+// Binary comparison of two texts after the shorter one has been zero-filled on the left to the
+// length of the longer one: -1, 0 or 1. Works on any characters, by code unit.
+inline int compareZeroFilled(TextView a, TextView b) {
+    int flip = 1;
+    if (a.size() < b.size()) {
+        std::swap(a, b);
+        flip = -1;
+    }
+    const std::size_t fill = a.size() - b.size();
+    for (std::size_t i = 0; i < fill; ++i) {
+        if (a[i] != kZero) {
+            return a[i] > kZero ? flip : -flip;
+        }
+    }
+    const int order = a.substr(fill).compare(b);
+    return order == 0 ? 0 : (order > 0 ? flip : -flip);
+}
+
+// Leading-zero stripping: the text from its first character that is not "0"; "0" when there
+// is none (the empty text included).
+inline TextView stripLeadingZeros(TextView text) {
+    const auto first = text.find_first_not_of(kZero);
+    return first == TextView::npos ? TextView{u"0"} : text.substr(first);
+}
+
+// Text `body` with "-" in front when `negative`.
+inline Text withSign(bool negative, TextView body) {
+    Text out;
+    out.reserve(body.size() + 1);
+    if (negative) {
+        out.push_back(kMinus);
+    }
+    out.append(body);
+    return out;
+}
+
+// Reads the digit at 0-based index `i` of `text` as if the text were zero-filled on the left
+// to `width` characters.
+inline char16_t zeroFilledAt(TextView text, std::size_t width, std::size_t i) {
+    const std::size_t fill = width - text.size();
+    return i < fill ? kZero : text[i - fill];
+}
+
+}  // namespace kestrum::aserv

@@ -1,0 +1,18 @@
+// Number texts: strings of UTF-16 code units with an explicit length.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrum::aserv {
+
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+inline constexpr char16_t kBlank = u' ';
+inline constexpr char16_t kMinus = u'-';
+inline constexpr char16_t kPlus = u'+';
+inline constexpr char16_t kPoint = u'.';
+inline constexpr char16_t kZero = u'0';
+
+}  // namespace kestrum::aserv

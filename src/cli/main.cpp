@@ -1,0 +1,12 @@
+#include <iostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "kestrum_cli.h"
+
+int main(int argc, char** argv) {
+    const std::span<char*> raw(argv, static_cast<std::size_t>(argc));
+    const std::vector<std::string> args(raw.begin() + 1, raw.end());
+    return kestrum::cli::runKestrum(args, std::cout, std::cerr);
+}

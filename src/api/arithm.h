@@ -11,7 +11,7 @@
 namespace kestrum::api {
 
 class Arithm {
-public:
+  public:
     // String-returning methods: *result is set to null first and receives a new string that the
     // caller owns on success; it stays null on failure. *a1 and *a2 are never changed.
     ResultCode iadd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept;

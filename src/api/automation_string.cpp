@@ -18,7 +18,9 @@ AutoString autoStringAlloc(std::u16string_view text) noexcept {
                              static_cast<UINT>(text.size()));
 }
 
-void autoStringFree(AutoString text) noexcept { SysFreeString(text); }
+void autoStringFree(AutoString text) noexcept {
+    SysFreeString(text);
+}
 
 std::u16string_view autoStringView(AutoString text) noexcept {
     if (text == nullptr) {

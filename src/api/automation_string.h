@@ -8,8 +8,8 @@
 #include <string_view>
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 #endif
 
 namespace kestrum::api {

@@ -9,10 +9,10 @@
 namespace kestrum::api {
 
 inline constexpr ResultCode kSuccess = 0;
-inline constexpr ResultCode kNotImplemented = static_cast<ResultCode>(0x80004001U);   // E_NOTIMPL
-inline constexpr ResultCode kNullPointer = static_cast<ResultCode>(0x80004003U);      // E_POINTER
-inline constexpr ResultCode kUnexpected = static_cast<ResultCode>(0x8000FFFFU);       // E_UNEXPECTED
-inline constexpr ResultCode kOutOfMemory = static_cast<ResultCode>(0x8007000EU);      // E_OUTOFMEMORY
+inline constexpr ResultCode kNotImplemented = static_cast<ResultCode>(0x80004001U);  // E_NOTIMPL
+inline constexpr ResultCode kNullPointer = static_cast<ResultCode>(0x80004003U);     // E_POINTER
+inline constexpr ResultCode kUnexpected = static_cast<ResultCode>(0x8000FFFFU);      // E_UNEXPECTED
+inline constexpr ResultCode kOutOfMemory = static_cast<ResultCode>(0x8007000EU);  // E_OUTOFMEMORY
 
 // Base of run-time error results: severity error, FACILITY_CONTROL (10), code 0.
 inline constexpr std::uint32_t kRunTimeErrorBase = 0x800A0000U;

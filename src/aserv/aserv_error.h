@@ -15,15 +15,17 @@ enum ErrorNumber : int {
 // An error raised by a procedure. It carries only its number; every procedure on the way
 // releases its temporaries (RAII) and lets it pass unchanged.
 class AServError : public std::exception {
-public:
+  public:
     explicit AServError(int number) noexcept : number_(number) {}
     [[nodiscard]] int number() const noexcept { return number_; }
     [[nodiscard]] const char* what() const noexcept override { return "arithmetic run-time error"; }
 
-private:
+  private:
     int number_;
 };
 
-[[noreturn]] inline void raise(int number) { throw AServError(number); }
+[[noreturn]] inline void raise(int number) {
+    throw AServError(number);
+}
 
 }  // namespace kestrum::aserv

@@ -12,8 +12,4 @@ namespace kestrum::aserv {
 // negative zero ranks below 0. Texts equal as passed give 0 without any length limit.
 void intComp(TextView a1, TextView a2, std::int16_t& result);
 
-// The same comparison for texts that are already free of blanks (what the other procedures
-// compare): blank removal is then only its length limit.
-std::int16_t compareBlankFree(TextView a, TextView b);
-
 }  // namespace kestrum::aserv

@@ -10,7 +10,4 @@ namespace kestrum::aserv {
 // error 102. A zero product of operands with different signs is "-0".
 void intMult(TextView a1, TextView a2, Text& result);
 
-// The same operation on texts that are already free of blanks.
-Text multiplyBlankFree(TextView a, TextView b);
-
 }  // namespace kestrum::aserv

@@ -39,7 +39,9 @@ inline SignedPair splitSigns(TextView first, TextView second) {
     return split;
 }
 
-inline bool allDigits(TextView text) { return std::all_of(text.begin(), text.end(), isDigit); }
+inline bool allDigits(TextView text) {
+    return std::all_of(text.begin(), text.end(), isDigit);
+}
 
 // Binary comparison of two texts after the shorter one has been zero-filled on the left to the
 // length of the longer one: -1, 0 or 1. Works on any characters, by code unit.

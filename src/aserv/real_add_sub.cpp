@@ -1,102 +1,15 @@
 #include "real_add_sub.h"
 
-#include <algorithm>
-
-#include "int16.h"
-#include "int_add_sub.h"
-#include "no_spaces.h"
-#include "number_text.h"
-#include "point_split.h"
+#include "general/real_add_sub.h"
 
 namespace kestrum::aserv {
 
-namespace {
-
-enum class Operation { kAdd, kSubtract };
-
-Text combine(Operation operation, TextView a, TextView b) {
-    return operation == Operation::kAdd ? addBlankFree(a, b) : subtractBlankFree(a, b);
-}
-
-// The operand scaled by 10^fractionLength: integer part, fraction part, zeros up to the length.
-Text scaled(const PointSplit& parts, long fractionLength) {
-    Text joined(parts.integerPart);
-    joined.append(parts.fractionPart);
-    joined.append(zeros(fractionLength - static_cast<long>(parts.fractionPart.size())));
-    return joined;
-}
-
-// Puts the point back into an integer result with `fractionLength` fraction digits. An
-// all-zero fraction is dropped together with the point; a result with fewer digits than the
-// fraction gets exactly one "0" before the point.
-Text placePoint(TextView integer, long fractionLength) {
-    const bool negative = !integer.empty() && integer.front() == kMinus;
-    if (negative) {
-        integer.remove_prefix(1);
-    }
-    Text digits;
-    const long count = lengthOf(integer);
-    if (count < fractionLength) {
-        digits = zeros(fractionLength - count + 1);
-    }
-    digits.append(integer);
-    const auto total = static_cast<long>(digits.size());
-    const TextView whole = digits;
-    const TextView fraction = lastChars(whole, fractionLength);
-    Text body(firstChars(whole, total - fractionLength));
-    if (fraction != zeros(fractionLength)) {
-        body.push_back(kPoint);
-        body.append(fraction);
-    }
-    if (body.empty()) {
-        body = u"0";  // a negative zero with nothing before the point is "-0", never a lone "-"
-    }
-    return withSign(negative, body);
-}
-
-Text realAddOrSubtract(Operation operation, TextView a1, TextView a2) {
-    Text a = noSpaces(a1);
-    Text b = noSpaces(a2);
-    if (a == u".") {
-        a = u"0";
-    }
-    if (b == u".") {
-        b = u"0";
-    }
-    if (operation == Operation::kAdd) {
-        if (a.empty()) {
-            a = u"0";
-        }
-        if (b.empty()) {
-            b = u"0";
-        }
-    }
-    if (pointPosition(a) == 0 && pointPosition(b) == 0) {
-        return combine(operation, a, b);
-    }
-    const PointSplit first = splitAtPoint(a);
-    const PointSplit second = splitAtPoint(b);
-    const long fractionLength = static_cast<long>(
-        std::max(first.fractionPart.size(), second.fractionPart.size()));
-    const Text integer =
-        combine(operation, scaled(first, fractionLength), scaled(second, fractionLength));
-    if (integer == u"0") {
-        return integer;
-    }
-    if (operation == Operation::kAdd) {
-        lengthOf(integer);  // the sum's length, sign included, is a 16-bit value
-    }
-    return placePoint(integer, fractionLength);
-}
-
-}  // namespace
-
 void realAdd(TextView a1, TextView a2, Text& result) {
-    result = realAddOrSubtract(Operation::kAdd, a1, a2);
+    general::realAdd(a1, a2, result);
 }
 
 void realSub(TextView a1, TextView a2, Text& result) {
-    result = realAddOrSubtract(Operation::kSubtract, a1, a2);
+    general::realSub(a1, a2, result);
 }
 
 }  // namespace kestrum::aserv

@@ -1,70 +1,11 @@
 #include "real_mult.h"
 
-#include "int16.h"
-#include "int_mult.h"
-#include "no_spaces.h"
-#include "number_text.h"
-#include "point_split.h"
+#include "general/real_mult.h"
 
 namespace kestrum::aserv {
 
-namespace {
-
-bool isZeroText(TextView text) { return text.empty() || text == u"." || text == u"0"; }
-
-Text joined(const PointSplit& parts) {
-    Text text(parts.integerPart);
-    text.append(parts.fractionPart);
-    return text;
+void realMult(TextView a1, TextView a2, Text& result) {
+    general::realMult(a1, a2, result);
 }
-
-Text realMultiply(TextView a1, TextView a2) {
-    const Text a = noSpaces(a1);
-    const Text b = noSpaces(a2);
-    if (isZeroText(a) || isZeroText(b)) {
-        return u"0";
-    }
-    if (pointPosition(a) == 0 && pointPosition(b) == 0) {
-        return multiplyBlankFree(a, b);
-    }
-    const PointSplit first = splitAtPoint(a);
-    const PointSplit second = splitAtPoint(b);
-    const long fractionLength = checked16(static_cast<long>(first.fractionPart.size()) +
-                                          static_cast<long>(second.fractionPart.size()));
-    const Text product = multiplyBlankFree(joined(first), joined(second));
-
-    TextView digits = product;
-    const bool negative = !digits.empty() && digits.front() == kMinus;
-    if (negative) {
-        digits.remove_prefix(1);
-    }
-    Text padded;
-    const long count = lengthOf(digits);
-    if (count < fractionLength) {
-        padded = zeros(fractionLength - count);
-    }
-    padded.append(digits);
-    const TextView whole = padded;
-    const auto total = static_cast<long>(whole.size());
-
-    Text result;
-    result.reserve(whole.size() + 3);
-    if (negative) {
-        result.push_back(kMinus);
-    }
-    if (total == fractionLength) {
-        result.push_back(kZero);
-    }
-    result.append(firstChars(whole, total - fractionLength));
-    result.push_back(kPoint);
-    result.append(lastChars(whole, fractionLength));
-    requireOperandLength(result);  // the trailing-zero scan takes its length, then removes blanks
-    result.erase(result.find_last_not_of(kZero) + 1);
-    return result;
-}
-
-}  // namespace
-
-void realMult(TextView a1, TextView a2, Text& result) { result = realMultiply(a1, a2); }
 
 }  // namespace kestrum::aserv

@@ -50,11 +50,17 @@ inline char16_t charForCode(long code) {
 
 // The code of a character in the single-byte character set of the digit test: ASCII keeps its
 // code, anything else reads as "?" (63), so it is never a digit.
-inline long singleByteCode(char16_t c) { return c < 128 ? static_cast<long>(c) : long{'?'}; }
+inline long singleByteCode(char16_t c) {
+    return c < 128 ? static_cast<long>(c) : long{'?'};
+}
 
 // Digit value: the code minus 48; a digit when it lies from 0 to 9.
-inline long digitValue(char16_t c) { return singleByteCode(c) - long{'0'}; }
+inline long digitValue(char16_t c) {
+    return singleByteCode(c) - long{'0'};
+}
 
-inline bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+inline bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 }  // namespace kestrum::aserv

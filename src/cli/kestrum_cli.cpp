@@ -22,7 +22,8 @@ using api::AutoStringHolder;
 using api::ResultCode;
 
 constexpr std::string_view kVersion = "kestrum 1.0.0";
-constexpr std::string_view kUsage = "usage: kestrum OP A1 A2   (OP: iadd isub imult idiv radd rsub rmult icomp)";
+constexpr std::string_view kUsage =
+    "usage: kestrum OP A1 A2   (OP: iadd isub imult idiv radd rsub rmult icomp)";
 constexpr std::string_view kHelp =
     "Arbitrary-length decimal arithmetic on numbers written as text.\n"
     "\n"

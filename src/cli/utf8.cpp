@@ -10,7 +10,9 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
 
-bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool isSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
 
 void appendUtf16(std::u16string& out, char32_t c) {
     if (c < 0x10000) {
@@ -23,7 +25,9 @@ void appendUtf16(std::u16string& out, char32_t c) {
 }
 
 void appendUtf8(std::string& out, char32_t c) {
-    auto byte = [&out](char32_t b) { out.push_back(static_cast<char>(static_cast<unsigned char>(b))); };
+    auto byte = [&out](char32_t b) {
+        out.push_back(static_cast<char>(static_cast<unsigned char>(b)));
+    };
     if (c < 0x80) {
         byte(c);
     } else if (c < 0x800) {

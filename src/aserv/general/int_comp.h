@@ -1,0 +1,21 @@
+// The general path: integer comparison, step by step on the text,
+// for any characters. It defines every result and error; the entry points of the same name one
+// namespace up may compute digit-only operands faster, with the same outcome.
+#pragma once
+
+#include <cstdint>
+
+#include "text.h"
+
+namespace kestrum::aserv::general {
+
+// result = 1 when a1 is larger, -1 when it is smaller, 0 when they are equal. Works on the text:
+// signs split off, magnitudes zero-filled and compared by code unit, no digit validation. A
+// negative zero ranks below 0. Texts equal as passed give 0 without any length limit.
+void intComp(TextView a1, TextView a2, std::int16_t& result);
+
+// The same comparison for texts that are already free of blanks (what the other procedures
+// compare): blank removal is then only its length limit.
+std::int16_t compareBlankFree(TextView a, TextView b);
+
+}  // namespace kestrum::aserv::general

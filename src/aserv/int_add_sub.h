@@ -16,4 +16,8 @@ void intAdd(TextView a1, TextView a2, Text& result);
 // where non-digits raise error 103.
 void intSub(TextView a1, TextView a2, Text& result);
 
+// The same operations on texts that are already free of blanks (for the other procedures).
+Text addBlankFree(TextView a, TextView b);
+Text subtractBlankFree(TextView a, TextView b);
+
 }  // namespace kestrum::aserv

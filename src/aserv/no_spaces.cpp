@@ -1,18 +1,43 @@
 #include "no_spaces.h"
 
-#include <algorithm>
+#include <cstddef>
 
 #include "int16.h"
 
 namespace kestrum::aserv {
 
+bool hasBlank(TextView text) {
+    // A reduction without early exit, so that the compiler can vectorise it.
+    bool found = false;
+    for (const char16_t c : text) {
+        found |= c == kBlank;
+    }
+    return found;
+}
+
 Text noSpaces(TextView source) {
     requireOperandLength(source);
-    Text destination;
-    destination.reserve(source.size());
-    std::copy_if(source.begin(), source.end(), std::back_inserter(destination),
-                 [](char16_t c) { return c != kBlank; });
+    if (!hasBlank(source)) {
+        return Text(source);
+    }
+    Text destination(source.size(), kBlank);
+    std::size_t kept = 0;
+    for (const char16_t c : source) {
+        destination[kept] = c;
+        kept += c != kBlank ? 1 : 0;
+    }
+    destination.resize(kept);
     return destination;
+}
+
+BlankFreeText::BlankFreeText(TextView source) {
+    requireOperandLength(source);
+    if (hasBlank(source)) {
+        storage_ = noSpaces(source);
+        view_ = storage_;
+    } else {
+        view_ = source;
+    }
 }
 
 }  // namespace kestrum::aserv

@@ -9,4 +9,24 @@ namespace kestrum::aserv {
 // Raises error 6 for a source of 32767 characters or more, blanks included.
 Text noSpaces(TextView source);
 
+// Whether the text holds a blank.
+bool hasBlank(TextView text);
+
+// The outcome of noSpaces without the copy when there is nothing to remove: a view of the
+// source itself when it has no blank, else of an owned blank-free copy. The source must outlive
+// the object. Same length limit as noSpaces.
+class BlankFreeText {
+  public:
+    explicit BlankFreeText(TextView source);
+    BlankFreeText(const BlankFreeText&) = delete;
+    BlankFreeText& operator=(const BlankFreeText&) = delete;
+    ~BlankFreeText() = default;
+
+    [[nodiscard]] TextView view() const noexcept { return view_; }
+
+  private:
+    Text storage_;
+    TextView view_;
+};
+
 }  // namespace kestrum::aserv

@@ -21,22 +21,25 @@ struct SignedPair {
     SignedText second;
 };
 
-// The sign split of the integer operations, in their fixed order: "-" test on the first
-// operand, "-" test on the second, "+" test on the second, "+" test on the first. Each test
-// removes at most one character, so "-+5" ends as 5 with sign 1 and "+-5" keeps its "-".
+// The sign split of one operand: a "-" test, then a "+" test, each removing at most one
+// character, so "-+5" ends as 5 with sign 1, "+-5" keeps its "-" and "--5" its second "-".
+inline SignedText splitSign(TextView text) {
+    SignedText operand{text, 1};
+    if (!operand.magnitude.empty() && operand.magnitude.front() == kMinus) {
+        operand.sign = -1;
+        operand.magnitude.remove_prefix(1);
+    }
+    if (!operand.magnitude.empty() && operand.magnitude.front() == kPlus) {
+        operand.sign = 1;
+        operand.magnitude.remove_prefix(1);
+    }
+    return operand;
+}
+
+// The sign split of the integer operations. Their fixed order ("-" test on the first operand,
+// "-" and "+" tests on the second, "+" test on the first) splits each operand on its own.
 inline SignedPair splitSigns(TextView first, TextView second) {
-    SignedPair split{{first, 1}, {second, 1}};
-    auto test = [](SignedText& operand, char16_t sign, int value) {
-        if (!operand.magnitude.empty() && operand.magnitude.front() == sign) {
-            operand.sign = value;
-            operand.magnitude.remove_prefix(1);
-        }
-    };
-    test(split.first, kMinus, -1);
-    test(split.second, kMinus, -1);
-    test(split.second, kPlus, 1);
-    test(split.first, kPlus, 1);
-    return split;
+    return {splitSign(first), splitSign(second)};
 }
 
 inline bool allDigits(TextView text) {

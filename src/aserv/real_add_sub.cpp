@@ -1,15 +1,16 @@
 #include "real_add_sub.h"
 
 #include "general/real_add_sub.h"
+#include "int_add_sub.h"
 
 namespace kestrum::aserv {
 
 void realAdd(TextView a1, TextView a2, Text& result) {
-    general::realAdd(a1, a2, result);
+    result = general::realAddWith(addBlankFree, a1, a2);
 }
 
 void realSub(TextView a1, TextView a2, Text& result) {
-    general::realSub(a1, a2, result);
+    result = general::realSubWith(subtractBlankFree, a1, a2);
 }
 
 }  // namespace kestrum::aserv

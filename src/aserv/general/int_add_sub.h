@@ -1,7 +1,7 @@
-// The general path: integer addition and subtraction, the twins: each hands operands of different
-// signs to the, step by step on the text, for any characters. It defines every result and error;
-// the entry points of the same name one namespace up may compute digit-only operands faster, with
-// the same outcome. other, with one sign character fewer, so the mutual recursion ends.
+// The general path of integer addition and subtraction: the steps on the text, for any
+// characters. It defines every result and error; the entry points one namespace up compute
+// digit-only operands faster with the same outcome. The twins hand operands of different signs
+// to each other with one sign character fewer, so the mutual recursion ends.
 #pragma once
 
 #include "text.h"

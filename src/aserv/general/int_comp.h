@@ -1,6 +1,5 @@
-// The general path: integer comparison, step by step on the text,
-// for any characters. It defines every result and error; the entry points of the same name one
-// namespace up may compute digit-only operands faster, with the same outcome.
+// The general path of integer comparison: the steps on the text, for any characters. It defines
+// every result; the entry point one namespace up gives the same outcome.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-// The general path: integer division with quotient, remainder and a division-by-zero flag, step by
-// step on the text, for any characters. It defines every result and error; the entry points of the
-// same name one namespace up may compute digit-only operands faster, with the same outcome.
+// The general path of integer division: long division on the text with repeated subtraction,
+// for any characters. It defines every result and error; the entry point one namespace up
+// divides digit-only operands faster with the same outcome.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-// The general path: integer multiplication, step by step on the text,
-// for any characters. It defines every result and error; the entry points of the same name one
-// namespace up may compute digit-only operands faster, with the same outcome.
+// The general path of integer multiplication: long multiplication on the text, one partial
+// product per multiplier digit summed with addition. It defines every result and error; the
+// entry point one namespace up multiplies faster with the same outcome.
 #pragma once
 
 #include "text.h"

@@ -14,10 +14,6 @@ namespace {
 
 enum class Operation { kAdd, kSubtract };
 
-Text combine(Operation operation, TextView a, TextView b) {
-    return operation == Operation::kAdd ? addBlankFree(a, b) : subtractBlankFree(a, b);
-}
-
 // The operand scaled by 10^fractionLength: integer part, fraction part, zeros up to the length.
 Text scaled(const PointSplit& parts, long fractionLength) {
     Text joined(parts.integerPart);
@@ -54,7 +50,7 @@ Text placePoint(TextView integer, long fractionLength) {
     return withSign(negative, body);
 }
 
-Text realAddOrSubtract(Operation operation, TextView a1, TextView a2) {
+Text realAddOrSubtract(Operation operation, IntegerStep combine, TextView a1, TextView a2) {
     Text a = noSpaces(a1);
     Text b = noSpaces(a2);
     if (a == u".") {
@@ -72,14 +68,13 @@ Text realAddOrSubtract(Operation operation, TextView a1, TextView a2) {
         }
     }
     if (pointPosition(a) == 0 && pointPosition(b) == 0) {
-        return combine(operation, a, b);
+        return combine(a, b);
     }
     const PointSplit first = splitAtPoint(a);
     const PointSplit second = splitAtPoint(b);
     const long fractionLength =
         static_cast<long>(std::max(first.fractionPart.size(), second.fractionPart.size()));
-    const Text integer =
-        combine(operation, scaled(first, fractionLength), scaled(second, fractionLength));
+    const Text integer = combine(scaled(first, fractionLength), scaled(second, fractionLength));
     if (integer == u"0") {
         return integer;
     }
@@ -91,12 +86,20 @@ Text realAddOrSubtract(Operation operation, TextView a1, TextView a2) {
 
 }  // namespace
 
+Text realAddWith(IntegerStep add, TextView a1, TextView a2) {
+    return realAddOrSubtract(Operation::kAdd, add, a1, a2);
+}
+
+Text realSubWith(IntegerStep subtract, TextView a1, TextView a2) {
+    return realAddOrSubtract(Operation::kSubtract, subtract, a1, a2);
+}
+
 void realAdd(TextView a1, TextView a2, Text& result) {
-    result = realAddOrSubtract(Operation::kAdd, a1, a2);
+    result = realAddWith(addBlankFree, a1, a2);
 }
 
 void realSub(TextView a1, TextView a2, Text& result) {
-    result = realAddOrSubtract(Operation::kSubtract, a1, a2);
+    result = realSubWith(subtractBlankFree, a1, a2);
 }
 
 }  // namespace kestrum::aserv::general

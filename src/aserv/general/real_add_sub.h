@@ -1,8 +1,7 @@
-// The general path: addition and subtraction of numbers with a decimal point, the twins: both
-// operands are scaled, step by step on the text, for any characters. It defines every result and
-// error; the entry points of the same name one namespace up may compute digit-only operands faster,
-// with the same outcome. to integers with the same number of fraction digits, added or subtracted
-// once by intAdd or intSub, and the point is put back counted from the right.
+// The general path of addition and subtraction of numbers with a decimal point: both operands
+// are scaled to integers with the same number of fraction digits, added or subtracted once, and
+// the point is put back counted from the right. The integer step is a parameter, so the entry
+// points one namespace up run the same steps with their faster integer operations.
 #pragma once
 
 #include "text.h"
@@ -18,5 +17,12 @@ void realAdd(TextView a1, TextView a2, Text& result);
 // result = a1 - a2, in the same way with intSub; only "." counts as 0 (an empty operand reads as
 // 0 in intSub anyway). A negative zero that keeps no digit before the point comes out as "-0".
 void realSub(TextView a1, TextView a2, Text& result);
+
+// An integer operation on blank-free texts, run once on the scaled operands.
+using IntegerStep = Text (*)(TextView, TextView);
+
+// The steps of realAdd and realSub with `add` or `subtract` as the integer step.
+Text realAddWith(IntegerStep add, TextView a1, TextView a2);
+Text realSubWith(IntegerStep subtract, TextView a1, TextView a2);
 
 }  // namespace kestrum::aserv::general

@@ -20,20 +20,22 @@ Text joined(const PointSplit& parts) {
     return text;
 }
 
-Text realMultiply(TextView a1, TextView a2) {
+}  // namespace
+
+Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
     const Text a = noSpaces(a1);
     const Text b = noSpaces(a2);
     if (isZeroText(a) || isZeroText(b)) {
         return u"0";
     }
     if (pointPosition(a) == 0 && pointPosition(b) == 0) {
-        return multiplyBlankFree(a, b);
+        return multiply(a, b);
     }
     const PointSplit first = splitAtPoint(a);
     const PointSplit second = splitAtPoint(b);
     const long fractionLength = checked16(static_cast<long>(first.fractionPart.size()) +
                                           static_cast<long>(second.fractionPart.size()));
-    const Text product = multiplyBlankFree(joined(first), joined(second));
+    const Text product = multiply(joined(first), joined(second));
 
     TextView digits = product;
     const bool negative = !digits.empty() && digits.front() == kMinus;
@@ -65,10 +67,8 @@ Text realMultiply(TextView a1, TextView a2) {
     return result;
 }
 
-}  // namespace
-
 void realMult(TextView a1, TextView a2, Text& result) {
-    result = realMultiply(a1, a2);
+    result = realMultWith(multiplyBlankFree, a1, a2);
 }
 
 }  // namespace kestrum::aserv::general

@@ -1,6 +1,6 @@
-// The general path: multiplication of numbers with a decimal point, step by step on the text,
-// for any characters. It defines every result and error; the entry points of the same name one
-// namespace up may compute digit-only operands faster, with the same outcome.
+// The general path of multiplication of numbers with a decimal point: each operand scaled by its
+// own fraction length, one integer multiplication, the point put back. The integer step is a
+// parameter, so the entry point one namespace up runs the same steps with its faster one.
 #pragma once
 
 #include "text.h"
@@ -13,5 +13,11 @@ namespace kestrum::aserv::general {
 // operands together; a "0" stands before a leading point, the sign in front, and trailing
 // zeros are removed up to the point (1.5 * 2 = 3., 0.5 * 0.5 = 0.25, -0.5 * 0.0 = -0.).
 void realMult(TextView a1, TextView a2, Text& result);
+
+// An integer multiplication on blank-free texts, run once on the scaled operands.
+using MultiplyStep = Text (*)(TextView, TextView);
+
+// The steps of realMult with `multiply` as the integer step.
+Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2);
 
 }  // namespace kestrum::aserv::general

@@ -1,0 +1,167 @@
+#include "digits.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace kestrum::aserv::kernel::detail {
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "digit packing assumes little endian");
+
+constexpr std::uint64_t kZeros4 = 0x0030'0030'0030'0030ULL;
+
+std::uint64_t load4(const char16_t* p) {
+    std::uint64_t x = 0;
+    std::memcpy(&x, p, sizeof x);
+    return x;
+}
+
+// Four digit code units, most significant first, as their value.
+std::uint64_t parse4(const char16_t* p) {
+    std::uint64_t x = load4(p) - kZeros4;
+    x = (x * 10 + (x >> 16)) & 0x0000'FFFF'0000'FFFFULL;
+    return (x * 100 + (x >> 32)) & 0xFFFF'FFFFULL;
+}
+
+std::uint64_t parse8(const char16_t* p) {
+    return parse4(p) * 10'000 + parse4(p + 4);
+}
+
+std::uint64_t parseShort(const char16_t* p, std::size_t n) {
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        v = v * 10 + static_cast<std::uint64_t>(p[i] - u'0');
+    }
+    return v;
+}
+
+constexpr std::array<char16_t, 200> kPairs = [] {
+    std::array<char16_t, 200> t{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        t[2 * i] = static_cast<char16_t>(u'0' + i / 10);
+        t[2 * i + 1] = static_cast<char16_t>(u'0' + i % 10);
+    }
+    return t;
+}();
+
+void write2(char16_t* out, std::uint32_t v) {
+    std::memcpy(out, &kPairs[2 * v], 2 * sizeof(char16_t));
+}
+
+void write4(char16_t* out, std::uint32_t v) {
+    write2(out, v / 100);
+    write2(out + 2, v % 100);
+}
+
+void write8(char16_t* out, std::uint32_t v) {
+    write4(out, v / 10'000);
+    write4(out + 4, v % 10'000);
+}
+
+void write18(char16_t* out, Limb v) {
+    const Limb top = v / 100'000'000;
+    write2(out, static_cast<std::uint32_t>(top / 100'000'000));
+    write8(out + 2, static_cast<std::uint32_t>(top % 100'000'000));
+    write8(out + 10, static_cast<std::uint32_t>(v % 100'000'000));
+}
+
+std::size_t limbDigits(Limb v) {
+    std::size_t n = 1;
+    while (v >= 10) {
+        v /= 10;
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::u16string_view stripZeros(std::u16string_view digits) {
+    std::size_t i = 0;
+    const std::size_t n = digits.size();
+    while (i + 4 <= n && load4(digits.data() + i) == kZeros4) {
+        i += 4;
+    }
+    while (i < n && digits[i] == u'0') {
+        ++i;
+    }
+    return digits.substr(i);
+}
+
+int compareStripped(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) {
+        return a.size() < b.size() ? -1 : 1;
+    }
+    const std::size_t n = a.size();
+    std::size_t i = 0;
+    while (i + 4 <= n) {
+        const std::uint64_t x = load4(a.data() + i);
+        const std::uint64_t y = load4(b.data() + i);
+        if (x != y) {
+            i += static_cast<std::size_t>(std::countr_zero(x ^ y)) / 16;
+            break;
+        }
+        i += 4;
+    }
+    for (; i < n; ++i) {
+        if (a[i] != b[i]) {
+            return a[i] < b[i] ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+void parseLimbs(std::u16string_view digits, Limb* out) {
+    const char16_t* p = digits.data() + digits.size();
+    std::size_t left = digits.size();
+    while (left >= kLimbDigits) {
+        p -= kLimbDigits;
+        left -= kLimbDigits;
+        *out++ = (parse8(p) * 100'000'000 + parse8(p + 8)) * 100 + parseShort(p + 16, 2);
+    }
+    if (left != 0) {
+        *out = parseShort(digits.data(), left);
+    }
+}
+
+std::size_t digitCount(const Limb* limbs, std::size_t count) {
+    while (count != 0 && limbs[count - 1] == 0) {
+        --count;
+    }
+    if (count == 0) {
+        return 0;
+    }
+    return (count - 1) * kLimbDigits + limbDigits(limbs[count - 1]);
+}
+
+void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
+    while (count != 0 && limbs[count - 1] == 0) {
+        --count;
+    }
+    if (count == 0) {
+        return;
+    }
+    std::array<char16_t, kLimbDigits> top{};
+    write18(top.data(), limbs[count - 1]);
+    const std::size_t topDigits = limbDigits(limbs[count - 1]);
+    std::memcpy(out, top.data() + kLimbDigits - topDigits, topDigits * sizeof(char16_t));
+    out += topDigits;
+    for (std::size_t i = count - 1; i-- != 0;) {
+        write18(out, limbs[i]);
+        out += kLimbDigits;
+    }
+}
+
+std::u16string limbsToText(const Limb* limbs, std::size_t count) {
+    const std::size_t n = digitCount(limbs, count);
+    if (n == 0) {
+        return u"0";
+    }
+    std::u16string text(n, u'0');
+    formatLimbs(limbs, count, text.data());
+    return text;
+}
+
+}  // namespace kestrum::aserv::kernel::detail

@@ -1,0 +1,34 @@
+// Digit text <-> decimal limbs. Texts hold only the code units u'0'..u'9'.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "limb.h"
+
+namespace kestrum::aserv::kernel::detail {
+
+// The text without its leading zeros ("" for zero).
+std::u16string_view stripZeros(std::u16string_view digits);
+
+// -1, 0 or 1; both texts free of leading zeros.
+int compareStripped(std::u16string_view a, std::u16string_view b);
+
+constexpr std::size_t limbsFor(std::size_t digitCount) {
+    return (digitCount + kLimbDigits - 1) / kLimbDigits;
+}
+
+// Writes limbsFor(digits.size()) limbs to out.
+void parseLimbs(std::u16string_view digits, Limb* out);
+
+// Number of decimal digits of the value held in limbs (0 for zero).
+std::size_t digitCount(const Limb* limbs, std::size_t count);
+
+// Writes exactly digitCount(limbs, count) digits to out.
+void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out);
+
+// Canonical text of the value: "0" for zero, no leading zeros.
+std::u16string limbsToText(const Limb* limbs, std::size_t count);
+
+}  // namespace kestrum::aserv::kernel::detail

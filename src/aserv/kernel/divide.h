@@ -1,0 +1,23 @@
+// Limb-vector division by a divisor of two or more limbs: schoolbook long division below the
+// divide-and-conquer threshold, recursive (Burnikel-Ziegler) division above it.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "limb.h"
+
+namespace kestrum::aserv::kernel::detail {
+
+// Below this many divisor limbs, schoolbook long division is used.
+inline constexpr std::size_t kDivideThreshold = 40;
+
+struct LimbQuotient {
+    std::vector<Limb> quotient;
+    std::vector<Limb> remainder;
+};
+
+// a / b for nb >= 2 with b[nb - 1] != 0 and na >= nb.
+LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+
+}  // namespace kestrum::aserv::kernel::detail

@@ -1,0 +1,106 @@
+#include "kernel.h"
+
+#include <algorithm>
+
+#include "digits.h"
+#include "divide.h"
+#include "limb_buffer.h"
+#include "limb_ops.h"
+#include "multiply.h"
+
+namespace kestrum::aserv::kernel {
+namespace {
+
+using detail::Limb;
+
+using detail::LimbBuffer;
+
+// Parses into the low limbs of a buffer with `extra` zero limbs on top.
+class ParsedLimbs : public LimbBuffer {
+  public:
+    explicit ParsedLimbs(std::u16string_view digits, std::size_t extra = 0)
+        : LimbBuffer(detail::limbsFor(digits.size()) + extra) {
+        detail::parseLimbs(digits, data());
+    }
+};
+
+std::u16string toText(const LimbBuffer& limbs) {
+    return detail::limbsToText(limbs.data(), limbs.size());
+}
+
+std::u16string canonical(std::u16string_view stripped) {
+    return stripped.empty() ? std::u16string(u"0") : std::u16string(stripped);
+}
+
+}  // namespace
+
+std::size_t significantLength(std::u16string_view digits) {
+    return detail::stripZeros(digits).size();
+}
+
+std::u16string_view stripLeadingZeros(std::u16string_view digits) {
+    return detail::stripZeros(digits);
+}
+
+int compareMagnitudes(std::u16string_view a, std::u16string_view b) {
+    return detail::compareStripped(detail::stripZeros(a), detail::stripZeros(b));
+}
+
+std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b) {
+    a = detail::stripZeros(a);
+    b = detail::stripZeros(b);
+    if (a.size() < b.size()) {
+        std::swap(a, b);
+    }
+    ParsedLimbs x(a, 1);
+    const ParsedLimbs y(b);
+    const std::size_t n = x.size() - 1;
+    x[n] = detail::addLimbs(x.data(), x.data(), n, y.data(), y.size());
+    return toText(x);
+}
+
+std::u16string subtractMagnitudes(std::u16string_view a, std::u16string_view b) {
+    a = detail::stripZeros(a);
+    b = detail::stripZeros(b);
+    ParsedLimbs x(a);
+    const ParsedLimbs y(b);
+    detail::subLimbs(x.data(), x.data(), x.size(), y.data(), y.size());
+    return toText(x);
+}
+
+std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b) {
+    a = detail::stripZeros(a);
+    b = detail::stripZeros(b);
+    if (a.empty() || b.empty()) {
+        return u"0";
+    }
+    if (a.size() < b.size()) {
+        std::swap(a, b);
+    }
+    const ParsedLimbs x(a);
+    const ParsedLimbs y(b);
+    LimbBuffer product(x.size() + y.size() + detail::multiplyScratch(x.size(), y.size()));
+    detail::multiplyLimbs(product.data(), x.data(), x.size(), y.data(), y.size(),
+                          product.data() + x.size() + y.size());
+    return detail::limbsToText(product.data(), x.size() + y.size());
+}
+
+Division divideMagnitudes(std::u16string_view a, std::u16string_view b) {
+    a = detail::stripZeros(a);
+    b = detail::stripZeros(b);
+    if (detail::compareStripped(a, b) < 0) {
+        return {u"0", canonical(a)};
+    }
+    const ParsedLimbs x(a);
+    const ParsedLimbs y(b);
+    if (y.size() == 1) {
+        LimbBuffer q(x.size());
+        const Limb r = detail::divLimb(q.data(), x.data(), x.size(), detail::Divisor(y[0]));
+        return {toText(q), detail::limbsToText(&r, 1)};
+    }
+    const detail::LimbQuotient d = detail::divideLimbs(x.data(), x.size(), y.data(), y.size());
+    return {detail::limbsToText(d.quotient.data(), d.quotient.size()),
+            detail::limbsToText(d.remainder.data(), d.remainder.size())};
+}
+
+}  // namespace kestrum::aserv::kernel

@@ -1,0 +1,43 @@
+// Exact arithmetic on decimal magnitudes written as UTF-16 digit text.
+//
+// Every input is a magnitude made only of the code units u'0'..u'9'; leading zeros are allowed
+// and the empty text stands for zero. Every output text is canonical: no sign, no leading zeros,
+// "0" for zero. The functions keep no state and are safe to call from any thread.
+//
+// Internally the digits are read into base-10^18 limbs; addition, subtraction and comparison are
+// linear, multiplication goes schoolbook -> Karatsuba, and division uses one-limb division with a
+// precomputed reciprocal for divisors of up to 18 digits, long division for short quotients or
+// divisors, and recursive (Burnikel-Ziegler) division above that.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestrum::aserv::kernel {
+
+// Number of digits of the value, leading zeros not counted (0 for zero).
+std::size_t significantLength(std::u16string_view digits);
+
+// The text without its leading zeros: a view into digits, empty for zero.
+std::u16string_view stripLeadingZeros(std::u16string_view digits);
+
+// -1, 0 or 1 as a is smaller than, equal to or larger than b by value.
+int compareMagnitudes(std::u16string_view a, std::u16string_view b);
+
+std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b);
+
+// a - b; requires a >= b by value.
+std::u16string subtractMagnitudes(std::u16string_view a, std::u16string_view b);
+
+std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b);
+
+struct Division {
+    std::u16string quotient;
+    std::u16string remainder;
+};
+
+// Truncating division: a = quotient * b + remainder with remainder < b. Requires b != 0.
+Division divideMagnitudes(std::u16string_view a, std::u16string_view b);
+
+}  // namespace kestrum::aserv::kernel

@@ -1,0 +1,160 @@
+// Decimal limbs: base 10^18 in 64-bit words, least significant limb first, and the double-word
+// helpers the kernels build on. Builds with unsigned __int128 use it; other builds (32-bit
+// targets) get a portable pair of words with the same interface.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+namespace kestrum::aserv::kernel::detail {
+
+using Limb = std::uint64_t;
+
+inline constexpr std::size_t kLimbDigits = 18;
+inline constexpr Limb kBase = 1'000'000'000'000'000'000ULL;
+
+#if defined(__SIZEOF_INT128__)
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr Wide makeWide(std::uint64_t hi, std::uint64_t lo) {
+    return (static_cast<Wide>(hi) << 64) | lo;
+}
+constexpr std::uint64_t highWord(Wide w) {
+    return static_cast<std::uint64_t>(w >> 64);
+}
+constexpr std::uint64_t lowWord(Wide w) {
+    return static_cast<std::uint64_t>(w);
+}
+constexpr Wide mulWide(std::uint64_t a, std::uint64_t b) {
+    return static_cast<Wide>(a) * b;
+}
+
+#else
+
+struct Wide {
+    std::uint64_t hi = 0;
+    std::uint64_t lo = 0;
+
+    constexpr Wide() = default;
+    constexpr Wide(std::uint64_t low) : lo(low) {}  // NOLINT: mirrors the built-in conversion
+    constexpr Wide(std::uint64_t high, std::uint64_t low) : hi(high), lo(low) {}
+
+    constexpr Wide& operator+=(Wide o) {
+        lo += o.lo;
+        hi += o.hi + (lo < o.lo ? 1U : 0U);
+        return *this;
+    }
+    friend constexpr Wide operator+(Wide a, Wide b) { return a += b; }
+    friend constexpr bool operator==(Wide a, Wide b) { return a.hi == b.hi && a.lo == b.lo; }
+    friend constexpr bool operator<(Wide a, Wide b) {
+        return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
+    }
+    friend constexpr bool operator>(Wide a, Wide b) { return b < a; }
+};
+
+constexpr Wide makeWide(std::uint64_t hi, std::uint64_t lo) {
+    return Wide{hi, lo};
+}
+constexpr std::uint64_t highWord(Wide w) {
+    return w.hi;
+}
+constexpr std::uint64_t lowWord(Wide w) {
+    return w.lo;
+}
+constexpr Wide mulWide(std::uint64_t a, std::uint64_t b) {
+    constexpr std::uint64_t kMask = 0xFFFF'FFFFULL;
+    const std::uint64_t p00 = (a & kMask) * (b & kMask);
+    const std::uint64_t p01 = (a & kMask) * (b >> 32);
+    const std::uint64_t p10 = (a >> 32) * (b & kMask);
+    const std::uint64_t p11 = (a >> 32) * (b >> 32);
+    const std::uint64_t mid = (p00 >> 32) + (p01 & kMask) + (p10 & kMask);
+    return Wide{p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32), (mid << 32) | (p00 & kMask)};
+}
+
+#endif
+
+// Division of a double word by a fixed single word with a precomputed reciprocal (the
+// normalised divisor and its inverse floor((2^128 - 1) / d) - 2^64, after Moller and Granlund).
+class Divisor {
+  public:
+    constexpr explicit Divisor(std::uint64_t d) : d_(d) {
+        while ((d << shift_) >> 63 == 0) {
+            ++shift_;
+        }
+        norm_ = d << shift_;
+#if defined(__SIZEOF_INT128__)
+        if (!std::is_constant_evaluated()) {
+            inverse_ = lowWord(makeWide(~norm_, ~std::uint64_t{0}) / norm_);
+            return;
+        }
+#endif
+        inverse_ = slowQuotient(~norm_, ~std::uint64_t{0}, norm_);
+    }
+
+    constexpr std::uint64_t value() const {
+        return d_;
+    }
+
+    // (hi * 2^64 + lo) / d, remainder in rem; requires hi < d.
+    constexpr std::uint64_t divide(std::uint64_t hi, std::uint64_t lo, std::uint64_t& rem) const {
+        std::uint64_t u1 = hi;
+        std::uint64_t u0 = lo;
+        if (shift_ != 0) {
+            u1 = (hi << shift_) | (lo >> (64 - shift_));
+            u0 = lo << shift_;
+        }
+        const Wide q = mulWide(inverse_, u1) + makeWide(u1 + 1, u0);
+        std::uint64_t q1 = highWord(q);
+        std::uint64_t r = u0 - q1 * norm_;
+        if (r > lowWord(q)) {
+            --q1;
+            r += norm_;
+        }
+        if (r >= norm_) {
+            ++q1;
+            r -= norm_;
+        }
+        rem = r >> shift_;
+        return q1;
+    }
+
+  private:
+    // Bit-by-bit quotient of (hi * 2^64 + lo) / d for hi < d; only used to set up the inverse.
+    static constexpr std::uint64_t slowQuotient(std::uint64_t hi, std::uint64_t lo,
+                                                std::uint64_t d) {
+        std::uint64_t q = 0;
+        for (int i = 0; i < 64; ++i) {
+            const bool top = (hi >> 63) != 0;
+            hi = (hi << 1) | (lo >> 63);
+            lo <<= 1;
+            q <<= 1;
+            if (top || hi >= d) {
+                hi -= d;
+                q |= 1;
+            }
+        }
+        return q;
+    }
+
+    std::uint64_t d_;
+    std::uint64_t norm_ = 0;
+    std::uint64_t inverse_ = 0;
+    int shift_ = 0;
+};
+
+inline constexpr Divisor kBaseDivisor{kBase};
+
+// Splits a product of two limbs (or any value below 10^18 * 2^64) into base-10^18 digits.
+struct LimbPair {
+    Limb high;
+    Limb low;
+};
+constexpr LimbPair splitBase(Wide w) {
+    Limb low = 0;
+    const Limb high = kBaseDivisor.divide(highWord(w), lowWord(w), low);
+    return {high, low};
+}
+
+}  // namespace kestrum::aserv::kernel::detail

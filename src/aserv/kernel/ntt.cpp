@@ -1,0 +1,264 @@
+#include "ntt.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace kestrum::aserv::kernel::detail {
+namespace {
+
+using Word = std::uint64_t;
+
+// Arithmetic modulo a prime p < 2^62 with 2^12 dividing p - 1. Transform values are kept lazily
+// in [0, 2p) or [0, 4p) (after Harvey) and only fully reduced at the end.
+class PrimeField {
+  public:
+    constexpr PrimeField(Word p, Word generator) : p_(p), divisor_(p), generator_(generator) {
+        Word inv = p;  // p * p == 1 mod 8; each step doubles the correct low bits
+        for (int i = 0; i < 5; ++i) {
+            inv *= 2 - p * inv;
+        }
+        negInverse_ = 0 - inv;
+    }
+
+    constexpr Word modulus() const { return p_; }
+
+    constexpr Word mulMod(Word a, Word b) const {
+        const Wide w = mulWide(a, b);
+        Word rem = 0;
+        divisor_.divide(highWord(w), lowWord(w), rem);
+        return rem;
+    }
+
+    constexpr Word power(Word base, Word e) const {
+        Word r = 1;
+        while (e != 0) {
+            if ((e & 1) != 0) {
+                r = mulMod(r, base);
+            }
+            base = mulMod(base, base);
+            e >>= 1;
+        }
+        return r;
+    }
+
+    constexpr Word inverse(Word a) const { return power(a, p_ - 2); }
+
+    // A primitive root of unity of order n, a power of two dividing p - 1.
+    constexpr Word rootOfUnity(Word n) const { return power(generator_, (p_ - 1) / n); }
+
+    // floor(w * 2^64 / p) for w < p: the companion of w for shoupMul.
+    constexpr Word shoup(Word w) const {
+        Word rem = 0;
+        return divisor_.divide(w, 0, rem);
+    }
+
+    // x * w mod p in [0, 2p) for any 64-bit x, with ws = shoup(w) (after Shoup).
+    static constexpr Word shoupMul(Word x, Word w, Word ws, Word p) {
+        const Word q = highWord(mulWide(x, ws));
+        return x * w - q * p;
+    }
+
+    // a * b / 2^64 mod p in [0, 2p) for a * b < p * 2^64 (Montgomery reduction).
+    constexpr Word montgomeryMul(Word a, Word b) const {
+        const Wide t = mulWide(a, b);
+        const Word m = lowWord(t) * negInverse_;
+        return highWord(t) + highWord(mulWide(m, p_)) + (lowWord(t) != 0 ? 1U : 0U);
+    }
+
+  private:
+    Word p_;
+    Divisor divisor_;
+    Word generator_;
+    Word negInverse_ = 0;
+};
+
+constexpr std::array<PrimeField, 3> kFields = {
+    PrimeField{4'611'686'018'325'676'033ULL, 5},  // 2^62 - 2^36 - 2^35 - 2^32 + 2^20 + 1
+    PrimeField{4'611'686'018'326'724'609ULL, 3},  // 2^62 - 2^35 - 2^34 - 2^32 + 2^25 + 1
+    PrimeField{4'611'686'018'405'367'809ULL, 3},  // 2^62 - 2^32 - 2^30 - 2^28 + 2^20 + 1
+};
+
+static_assert(kFields[0].modulus() < kFields[1].modulus() &&
+                  kFields[1].modulus() < kFields[2].modulus(),
+              "the recombination takes the primes in increasing order");
+static_assert(kBase < kFields[0].modulus(), "a limb is already reduced modulo every prime");
+static_assert(kFields[0].modulus() % kTransformMaxLength == 1 &&
+                  kFields[1].modulus() % kTransformMaxLength == 1 &&
+                  kFields[2].modulus() % kTransformMaxLength == 1,
+              "every prime has roots of unity of every transform length");
+
+// Roots of unity for one prime: entry m + j (j < m, m a power of two) is w^j for w of order
+// 2m, with its Shoup companion.
+struct RootTable {
+    std::vector<Word> root;
+    std::vector<Word> companion;
+
+    explicit RootTable(const PrimeField& f)
+        : root(kTransformMaxLength), companion(kTransformMaxLength) {
+        for (std::size_t m = 1; m < kTransformMaxLength; m *= 2) {
+            const Word w = f.rootOfUnity(2 * m);
+            Word x = 1;
+            for (std::size_t j = 0; j < m; ++j) {
+                root[m + j] = x;
+                companion[m + j] = f.shoup(x);
+                x = f.mulMod(x, w);
+            }
+        }
+    }
+};
+
+const RootTable& roots(std::size_t field) {
+    static const std::array<RootTable, 3> tables = {RootTable(kFields[0]), RootTable(kFields[1]),
+                                                    RootTable(kFields[2])};
+    return tables[field];
+}
+
+// Decimation in frequency: natural order in [0, 2p) -> bit-reversed spectrum in [0, 2p).
+void forward(Word* x, std::size_t n, const RootTable& t, Word p) {
+    const Word p2 = 2 * p;
+    for (std::size_t m = n / 2; m >= 1; m /= 2) {
+        const Word* w = t.root.data() + m;
+        const Word* ws = t.companion.data() + m;
+        for (std::size_t start = 0; start < n; start += 2 * m) {
+            Word* lo = x + start;
+            Word* hi = lo + m;
+            for (std::size_t j = 0; j < m; ++j) {
+                const Word u = lo[j];
+                const Word v = hi[j];
+                const Word s = u + v;
+                lo[j] = s >= p2 ? s - p2 : s;
+                hi[j] = PrimeField::shoupMul(u - v + p2, w[j], ws[j], p);
+            }
+        }
+    }
+}
+
+// Decimation in time with the same roots: bit-reversed in [0, 4p) -> the spectrum of the
+// input in natural order, in [0, 4p).
+void backward(Word* x, std::size_t n, const RootTable& t, Word p) {
+    const Word p2 = 2 * p;
+    for (std::size_t m = 1; m < n; m *= 2) {
+        const Word* w = t.root.data() + m;
+        const Word* ws = t.companion.data() + m;
+        for (std::size_t start = 0; start < n; start += 2 * m) {
+            Word* lo = x + start;
+            Word* hi = lo + m;
+            for (std::size_t j = 0; j < m; ++j) {
+                Word u = lo[j];
+                u = u >= p2 ? u - p2 : u;
+                const Word v = PrimeField::shoupMul(hi[j], w[j], ws[j], p);
+                lo[j] = u + v;
+                hi[j] = u - v + p2;
+            }
+        }
+    }
+}
+
+// The cyclic convolution of a and b modulo one prime, fully reduced, into out[0..n).
+void convolve(Word* out, Word* work, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+              std::size_t n, std::size_t field) {
+    const PrimeField& f = kFields[field];
+    const RootTable& t = roots(field);
+    const Word p = f.modulus();
+    std::fill(std::copy(a, a + na, out), out + n, Word{0});
+    std::fill(std::copy(b, b + nb, work), work + n, Word{0});
+    forward(out, n, t, p);
+    forward(work, n, t, p);
+    // Montgomery products carry a factor 2^-64; the scale takes it out along with the 1/n of
+    // the inverse transform (n divides p - 1, so 1/n = p - (p - 1) / n).
+    const Word radix = 0 - 4 * p;  // 2^64 mod p, as p > 2^62 - 2^62 / 4
+    const Word scale = f.mulMod(radix, p - (p - 1) / n);
+    const Word scaleCompanion = f.shoup(scale);
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = PrimeField::shoupMul(f.montgomeryMul(out[i], work[i]), scale, scaleCompanion, p);
+    }
+    backward(out, n, t, p);
+    // The forward roots give the spectrum of the spectrum: n * c[-i mod n] at index i.
+    for (std::size_t i = 0; i < n; ++i) {
+        Word v = out[i];
+        v = v >= 2 * p ? v - 2 * p : v;
+        out[i] = v >= p ? v - p : v;
+    }
+    for (std::size_t i = 1, j = n - 1; i < j; ++i, --j) {
+        std::swap(out[i], out[j]);
+    }
+}
+
+// Constants of the recombination x = r0 + p0 * (t1 + p1 * t2).
+struct Recombination {
+    Word inv01 = kFields[1].inverse(kFields[0].modulus());  // 1 / p0 mod p1
+    Word inv01c = kFields[1].shoup(inv01);
+    Word p0c = kFields[2].shoup(kFields[0].modulus());  // p0 < p2
+    Word inv012 = kFields[2].inverse(kFields[2].mulMod(kFields[0].modulus(), kFields[1].modulus()));
+    Word inv012c = kFields[2].shoup(inv012);
+    Wide p01 = mulWide(kFields[0].modulus(), kFields[1].modulus());
+};
+
+constexpr Recombination kRecombination{};
+
+Word addCarry(Word& x, Word y) {
+    x += y;
+    return x < y ? 1U : 0U;
+}
+
+// [x2 x1 x0] += [hi lo].
+void addTo(Word& x0, Word& x1, Word& x2, Word lo, Word hi) {
+    Word c = addCarry(x0, lo);
+    c = addCarry(x1, c);
+    c += addCarry(x1, hi);
+    x2 += c;
+}
+
+}  // namespace
+
+void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t columns = na + nb - 1;
+    const std::size_t n = std::bit_ceil(columns);
+    std::vector<Word> residues(4 * n);
+    Word* work = residues.data() + 3 * n;
+    for (std::size_t field = 0; field < 3; ++field) {
+        convolve(residues.data() + field * n, work, a, na, b, nb, n, field);
+    }
+
+    const Recombination& k = kRecombination;
+    const Word p0 = kFields[0].modulus();
+    const Word q1 = kFields[1].modulus();
+    const Word q2 = kFields[2].modulus();
+    const Word* r0 = residues.data();
+    const Word* r1 = r0 + n;
+    const Word* r2 = r1 + n;
+    Word carryHi = 0;
+    Word carryLo = 0;
+    for (std::size_t i = 0; i < columns; ++i) {
+        // t1 = (r1 - r0) / p0 mod p1; r0 < p0 < p1.
+        Word t1 = PrimeField::shoupMul(r1[i] >= r0[i] ? r1[i] - r0[i] : r1[i] + q1 - r0[i], k.inv01,
+                                       k.inv01c, q1);
+        t1 = t1 >= q1 ? t1 - q1 : t1;
+        // y = r0 + p0 t1 < p0 p1; t2 = (r2 - y) / (p0 p1) mod p2.
+        Word y2 = PrimeField::shoupMul(t1, p0, k.p0c, q2) + r0[i];
+        y2 = y2 >= q2 ? y2 - q2 : y2;
+        y2 = y2 >= q2 ? y2 - q2 : y2;
+        Word t2 = PrimeField::shoupMul(r2[i] >= y2 ? r2[i] - y2 : r2[i] + q2 - y2, k.inv012,
+                                       k.inv012c, q2);
+        t2 = t2 >= q2 ? t2 - q2 : t2;
+        // The column x = y + p0 p1 t2, plus the carry, in three words, then split in base 10^18.
+        const Wide y = mulWide(p0, t1) + r0[i];
+        const Wide low = mulWide(lowWord(k.p01), t2);
+        const Wide high = mulWide(highWord(k.p01), t2);
+        Word x0 = lowWord(low);
+        Word x1 = highWord(low);
+        Word x2 = highWord(high) + addCarry(x1, lowWord(high));
+        addTo(x0, x1, x2, lowWord(y), highWord(y));
+        addTo(x0, x1, x2, carryLo, carryHi);
+        Word rem = 0;
+        carryHi = kBaseDivisor.divide(x2, x1, rem);
+        carryLo = kBaseDivisor.divide(rem, x0, r[i]);
+    }
+    r[columns] = carryLo;
+}
+
+}  // namespace kestrum::aserv::kernel::detail

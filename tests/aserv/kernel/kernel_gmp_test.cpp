@@ -1,0 +1,91 @@
+// The kernel against GMP on operands up to the longest texts, in every shape.
+#include <gmp.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "kernel/kernel.h"
+#include "operands.h"
+
+namespace kestrum::aserv::kernel::testing {
+namespace {
+
+class Mpz {
+  public:
+    Mpz() { mpz_init(value_); }
+    explicit Mpz(const std::u16string& digits) : Mpz() {
+        const std::string narrow(digits.begin(), digits.end());
+        mpz_set_str(value_, narrow.empty() ? "0" : narrow.c_str(), 10);
+    }
+    ~Mpz() { mpz_clear(value_); }
+    Mpz(const Mpz&) = delete;
+    Mpz& operator=(const Mpz&) = delete;
+
+    mpz_ptr get() { return value_; }
+
+    std::u16string text() const {
+        std::string narrow(mpz_sizeinbase(value_, 10) + 2, '\0');
+        mpz_get_str(narrow.data(), 10, value_);
+        narrow.resize(narrow.find('\0'));
+        return std::u16string(narrow.begin(), narrow.end());
+    }
+
+  private:
+    mpz_t value_;
+};
+
+void checkAgainstGmp(const std::u16string& a, const std::u16string& b) {
+    SCOPED_TRACE(std::to_string(a.size()) + " and " + std::to_string(b.size()) + " digits");
+    Mpz x(a);
+    Mpz y(b);
+    const int order = mpz_cmp(x.get(), y.get());
+    EXPECT_EQ(compareMagnitudes(a, b), (order > 0) - (order < 0));
+    Mpz r;
+    mpz_add(r.get(), x.get(), y.get());
+    EXPECT_EQ(addMagnitudes(a, b), r.text());
+    if (order >= 0) {
+        mpz_sub(r.get(), x.get(), y.get());
+        EXPECT_EQ(subtractMagnitudes(a, b), r.text());
+    }
+    mpz_mul(r.get(), x.get(), y.get());
+    EXPECT_EQ(multiplyMagnitudes(a, b), r.text());
+    if (mpz_sgn(y.get()) != 0) {
+        Mpz q;
+        mpz_tdiv_qr(q.get(), r.get(), x.get(), y.get());
+        const Division d = divideMagnitudes(a, b);
+        EXPECT_EQ(d.quotient, q.text());
+        EXPECT_EQ(d.remainder, r.text());
+    }
+}
+
+TEST(KernelGmp, RandomLengthsUpToTheLimit) {
+    OperandMaker maker(21);
+    for (int round = 0; round < 60; ++round) {
+        const std::size_t la = 1 + maker.below(32766);
+        const std::size_t lb = 1 + maker.below(round % 3 == 0 ? 40 : la);
+        checkAgainstGmp(maker.any(la), maker.any(lb));
+    }
+}
+
+TEST(KernelGmp, LargestOperandsInEveryShape) {
+    OperandMaker maker(22);
+    for (const Shape sa : kShapes) {
+        for (const Shape sb : kShapes) {
+            checkAgainstGmp(maker.make(32766, sa), maker.make(16383, sb));
+        }
+    }
+}
+
+TEST(KernelGmp, DivisionNearRecursionBlockSizes) {
+    OperandMaker maker(23);
+    // Divisor lengths whose limb counts land just below and above t * 2^k block sizes.
+    const std::size_t divisorLengths[] = {703, 720, 1421, 1440, 1441, 2862, 5000, 11000, 16383};
+    for (const std::size_t lb : divisorLengths) {
+        const std::u16string b = maker.any(lb);
+        checkAgainstGmp(maker.any(lb + 1 + maker.below(32766 - lb)), b);
+        checkAgainstGmp(maker.any(2 * lb), b);
+    }
+}
+
+}  // namespace
+}  // namespace kestrum::aserv::kernel::testing

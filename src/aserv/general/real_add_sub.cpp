@@ -45,26 +45,29 @@ Text placePoint(TextView integer, long fractionLength) {
         body.append(fraction);
     }
     if (body.empty()) {
-        body = u"0";  // a negative zero with nothing before the point is "-0", never a lone "-"
+        body.assign(1, kZero);  // a negative zero with nothing before the point is "-0", never a lone "-"
     }
     return withSign(negative, body);
 }
 
 Text realAddOrSubtract(Operation operation, IntegerStep combine, TextView a1, TextView a2) {
-    Text a = noSpaces(a1);
-    Text b = noSpaces(a2);
+    const BlankFreeText blankFreeA(a1);
+    const BlankFreeText blankFreeB(a2);
+    TextView a = blankFreeA.view();
+    TextView b = blankFreeB.view();
+    const TextView zero = u"0";
     if (a == u".") {
-        a = u"0";
+        a = zero;
     }
     if (b == u".") {
-        b = u"0";
+        b = zero;
     }
     if (operation == Operation::kAdd) {
         if (a.empty()) {
-            a = u"0";
+            a = zero;
         }
         if (b.empty()) {
-            b = u"0";
+            b = zero;
         }
     }
     if (pointPosition(a) == 0 && pointPosition(b) == 0) {

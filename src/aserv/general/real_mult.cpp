@@ -23,8 +23,10 @@ Text joined(const PointSplit& parts) {
 }  // namespace
 
 Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
-    const Text a = noSpaces(a1);
-    const Text b = noSpaces(a2);
+    const BlankFreeText blankFreeA(a1);
+    const BlankFreeText blankFreeB(a2);
+    const TextView a = blankFreeA.view();
+    const TextView b = blankFreeB.view();
     if (isZeroText(a) || isZeroText(b)) {
         return u"0";
     }

@@ -20,6 +20,8 @@ class BlankFreeText {
     explicit BlankFreeText(TextView source);
     BlankFreeText(const BlankFreeText&) = delete;
     BlankFreeText& operator=(const BlankFreeText&) = delete;
+    BlankFreeText(BlankFreeText&&) = delete;
+    BlankFreeText& operator=(BlankFreeText&&) = delete;
     ~BlankFreeText() = default;
 
     [[nodiscard]] TextView view() const noexcept { return view_; }

@@ -1,23 +1,21 @@
 #!/usr/bin/env bash
-# Builds the command-line client and shows each operation once.
+# Builds the 64-bit Kestrum.dll, registers it in a private Wine prefix and runs
+# examples/demo.vbs, which calls every method of Kestrum.Arithm once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/ensure-packages.sh cmake ninja-build g++
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" >/dev/null
+bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools \
+    libwine-dev wine wine64
+cmake --preset windows-x64 >/dev/null
+cmake --build --preset windows-x64 --target kestrum_com -j "$(nproc)" >/dev/null
 
-kestrum=build/release/src/cli/kestrum
-show() {
-    printf '$ kestrum %s\n' "$*"
-    "$kestrum" "$@" || true
-}
-show iadd " 12 345" -45
-show isub 1000 999
-show imult 99999999999999999999 99999999999999999999
-show idiv 123456789012345678901234567890 97
-show icomp -0 0
-show radd 0.1 0.2
-show rsub 0.05 0.07
-show rmult 1.5 2
-show iadd 1a 1
+export WINEPREFIX=$PWD/build/windows-x64/demo-prefix WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix (once, a few seconds)"
+    wine wineboot -i >/dev/null 2>&1
+    wineserver -w
+fi
+wine regsvr32 /s "$(winepath -w build/windows-x64/src/com/Kestrum.dll 2>/dev/null)"
+echo "Kestrum.dll registered; running examples/demo.vbs:"
+cd examples
+wine cscript demo.vbs | tr -d '\r'

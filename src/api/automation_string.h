@@ -8,8 +8,9 @@
 #include <string_view>
 
 #if defined(_WIN32)
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, whose types it relies on.
+#include <oleauto.h>
 #endif
 
 namespace kestrum::api {

@@ -20,14 +20,23 @@ bool isNegativeZero(TextView text) {
            std::all_of(text.begin() + 1, text.end(), [](char16_t c) { return c == kZero; });
 }
 
+// Whether subtracting `divisor` adds to the window for good: a divisor whose sign split leaves
+// "-" and digits ranks below every window of digits, and subtracting it adds its digits, so the
+// window grows at every subtraction and the count (or the window's length) runs past 16 bits.
+bool subtractionOnlyAdds(TextView divisor) {
+    const SignedText split = splitSign(divisor);
+    return split.sign == -1 && allDigits(split.magnitude);
+}
+
 // One quotient digit: subtracts the divisor from the window while the window is not smaller
-// than it, and returns the number of subtractions. A window that a subtraction leaves unchanged
-// would never shrink, so the count would run past 32767: that is error 6 at once.
+// than it, and returns the number of subtractions. A loop that can never end (the window
+// unchanged by a subtraction, or only growing) is error 6 at once, as the count would run past
+// 32767.
 long subtractRepeatedly(Text& window, TextView divisor) {
     long count = 1;
     for (;;) {
         Text next = subtractBlankFree(window, divisor);
-        if (next == window) {
+        if (next == window || (subtractionOnlyAdds(divisor) && allDigits(next))) {
             raise(kOverflow);
         }
         window = std::move(next);
@@ -38,15 +47,45 @@ long subtractRepeatedly(Text& window, TextView divisor) {
     }
 }
 
-// Long division of the magnitudes, dividend larger than divisor: quotient digits are appended
-// to `m` one per position of the dividend, and the last window becomes `r`.
-void longDivision(TextView dividend, TextView divisor, Text& m, Text& r) {
+// Whether a window that compares below a divisor of digits stays below it whatever characters
+// are appended: when its sign decides (a "-" that the sign split keeps), or when the comparison
+// is decided inside the part that the divisor's zero-fill covers, by a character below "0".
+bool smallerWhateverFollows(TextView window, TextView divisor) {
+    if (!allDigits(divisor) || window.size() < 2) {
+        return false;
+    }
+    const SignedText split = splitSign(window);
+    if (split.magnitude.empty()) {
+        return false;
+    }
+    if (split.sign == -1) {
+        return true;
+    }
+    const TextView magnitude = split.magnitude;
+    if (magnitude.size() <= divisor.size()) {
+        return false;
+    }
+    const std::size_t fill = magnitude.size() - divisor.size();
+    const std::size_t first = magnitude.find_first_not_of(kZero);
+    return first < fill && magnitude[first] < kZero;
+}
+
+}  // namespace
+
+void longDivisionFrom(TextView dividend, TextView divisor, std::size_t position, Text window,
+                      Text& m, Text& r) {
     const std::size_t length = dividend.size();
-    std::size_t position = divisor.size();
-    Text window(firstChars(dividend, static_cast<long>(position)));
     while (position <= length) {
         const int order = compareBlankFree(window, divisor);
         const bool more = position < length;
+        if (order < 0 && smallerWhateverFollows(window, divisor)) {
+            // Every remaining position finds the window smaller again: a "0" each, no subtraction.
+            if (!m.empty()) {
+                m.append(length - position + 1, kZero);
+            }
+            window.append(dividend.substr(position));
+            break;
+        }
         if (order == 0) {
             m.push_back(u'1');
             window = more ? Text(1, dividend[position]) : Text();
@@ -67,9 +106,19 @@ void longDivision(TextView dividend, TextView divisor, Text& m, Text& r) {
     r = std::move(window);
 }
 
-// Final form: the remainder without leading zeros, "0" for an empty quotient or remainder, and
-// "-" on both when the signs differ, except on a "0".
-void finish(Text& m, Text& r, bool negative) {
+namespace {
+
+// Long division of the magnitudes, dividend larger than divisor: quotient digits are appended
+// to `m` one per position of the dividend, and the last window becomes `r`.
+void longDivision(TextView dividend, TextView divisor, Text& m, Text& r) {
+    const std::size_t start = divisor.size();
+    longDivisionFrom(dividend, divisor, start, Text(firstChars(dividend, static_cast<long>(start))),
+                     m, r);
+}
+
+}  // namespace
+
+void finishDivision(Text& m, Text& r, bool negative) {
     r = Text(stripLeadingZeros(r));
     if (m.empty()) {
         m = u"0";
@@ -81,8 +130,6 @@ void finish(Text& m, Text& r, bool negative) {
         r.insert(r.begin(), kMinus);
     }
 }
-
-}  // namespace
 
 void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
     std::int16_t zeroTest = 0;
@@ -114,7 +161,7 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
     } else {
         longDivision(dividend.magnitude, divisor.magnitude, m, r);
     }
-    finish(m, r, negative);
+    finishDivision(m, r, negative);
 }
 
 }  // namespace kestrum::aserv::general

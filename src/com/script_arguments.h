@@ -1,0 +1,43 @@
+// The arguments that scripts hand to Invoke. VBScript passes variables as references to
+// VARIANTs, JScript and literals pass values; both are read here, and results are written back
+// into by-reference arguments only. DISPPARAMS holds the arguments last parameter first.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "automation_string.h"
+
+namespace kestrum::com {
+
+class ScriptArguments {
+  public:
+    // `errorIndex` (may be null) receives the position in rgvarg of an argument that fails.
+    ScriptArguments(DISPPARAMS& params, UINT* errorIndex) noexcept;
+
+    // The text of parameter `index` (0 for the first): a string, Empty or Null (the empty
+    // text) or any value that converts to a string; numbers convert with the invariant locale.
+    HRESULT readText(UINT index, api::AutoStringHolder& text) noexcept;
+
+    // The 16-bit integer of parameter `index`, converted likewise; Empty and Null read as 0.
+    HRESULT readShort(UINT index, std::int16_t& value) noexcept;
+
+    // Fails with DISP_E_TYPEMISMATCH when parameter `index` refers to a variable that cannot
+    // hold a string (or a 16-bit integer); values and VARIANT references always can.
+    HRESULT checkTextTarget(UINT index) noexcept;
+    HRESULT checkShortTarget(UINT index) noexcept;
+
+    // Stores a result into the caller's variable when parameter `index` is a reference.
+    void writeText(UINT index, api::AutoStringHolder text) noexcept;
+    void writeShort(UINT index, std::int16_t value) noexcept;
+
+  private:
+    VARIANT& argument(UINT index) const noexcept;
+    HRESULT fail(UINT index, HRESULT code) const noexcept;
+
+    DISPPARAMS& params_;
+    UINT* errorIndex_;
+};
+
+}  // namespace kestrum::com

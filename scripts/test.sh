@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the debug build, the sanitizer build, and (when the platform
-# packages are present or can be installed) the Windows DLLs under Wine.
+# Builds and runs every test: the debug build, the sanitizer build, the Windows DLLs (64-bit
+# under Wine, 32-bit checked statically) and a short fuzzing session.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +13,5 @@ for preset in dev asan; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+bash scripts/test-windows.sh

@@ -94,16 +94,45 @@ std::size_t blockSize(std::size_t nb) {
     return t << levels;
 }
 
+// A quotient of m limbs depends little on the divisor's low limbs. With the divisor cut to its
+// top keep = m + 2 limbs (b' = floor(b / B^k)) and the dividend likewise (a' < B^(2m+1)),
+// q' = floor(a' / b') = floor(a / (b' B^k)) >= q, and q' - q < a / (B^k b' (b' + 1)) + 1 < 2
+// because b' >= B^(m+1): so q is q' or q' - 1, settled by one product.
+LimbQuotient divideByTruncation(const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+                                std::size_t keep) {
+    const std::size_t drop = nb - keep;
+    LimbQuotient result = divideLimbs(a + drop, na - drop, b + drop, keep);
+    std::vector<Limb>& q = result.quotient;
+    std::size_t nq = q.size();
+    while (nq != 0 && q[nq - 1] == 0) {
+        --nq;
+    }
+    std::vector<Limb> work(std::max(na, nb + nq) + 1, 0);
+    std::copy(a, a + na, work.begin());
+    if (nq != 0) {
+        std::vector<Limb> product(nb + nq + multiplyScratch(nb, nq));
+        multiplyLimbs(product.data(), b, nb, q.data(), nq, product.data() + nb + nq);
+        if (subLimbs(work.data(), work.data(), work.size(), product.data(), nb + nq) != 0) {
+            decrement(q.data(), nq);
+            addLimbs(work.data(), work.data(), work.size(), b, nb);
+        }
+    }
+    result.remainder.assign(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(nb));
+    return result;
+}
+
 }  // namespace
 
 LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t quotientLimbs = na + 1 - nb;
+    const std::size_t keep = quotientLimbs + 2;
+    if (nb > 2 * keep) {
+        return divideByTruncation(a, na, b, nb, keep);
+    }
     // Scale both operands so that the divisor's top limb is at least half the base; the
     // remainder is scaled back at the end.
     const Limb scale = kBase / (b[nb - 1] + 1);
-    // A quotient much shorter than the divisor is cheaper to find limb by limb.
-    const std::size_t quotientLimbs = na + 1 - nb;
-    const bool recursive =
-        nb >= kDivideThreshold && quotientLimbs >= kDivideThreshold && 8 * quotientLimbs >= nb;
+    const bool recursive = nb >= kDivideThreshold && quotientLimbs >= kDivideThreshold;
     const std::size_t block = recursive ? blockSize(nb) : nb;
     const std::size_t shift = block - nb;
 

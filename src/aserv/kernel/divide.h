@@ -1,5 +1,7 @@
 // Limb-vector division by a divisor of two or more limbs: schoolbook long division below the
-// divide-and-conquer threshold, recursive (Burnikel-Ziegler) division above it.
+// divide-and-conquer threshold, recursive (Burnikel-Ziegler) division above it, and for a
+// quotient of k limbs by a divisor of more than 2(k + 2) limbs, division by the divisor's top
+// k + 2 limbs followed by one correcting product.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +11,7 @@
 
 namespace kestrum::aserv::kernel::detail {
 
-// Below this many divisor limbs, schoolbook long division is used.
+// Below this many divisor or quotient limbs, schoolbook long division is used.
 inline constexpr std::size_t kDivideThreshold = 40;
 
 struct LimbQuotient {

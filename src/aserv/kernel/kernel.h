@@ -5,9 +5,11 @@
 // "0" for zero. The functions keep no state and are safe to call from any thread.
 //
 // Internally the digits are read into base-10^18 limbs; addition, subtraction and comparison are
-// linear, multiplication goes schoolbook -> Karatsuba, and division uses one-limb division with a
-// precomputed reciprocal for divisors of up to 18 digits, long division for short quotients or
-// divisors, and recursive (Burnikel-Ziegler) division above that.
+// linear, multiplication goes schoolbook -> Karatsuba -> a three-prime number-theoretic
+// transform, and division uses one-limb division with a precomputed reciprocal for divisors of up
+// to 18 digits, long division for short quotients or divisors, recursive (Burnikel-Ziegler)
+// division above that, and for a quotient much shorter than the divisor, division by the
+// divisor's top limbs followed by one correcting product.
 #pragma once
 
 #include <cstddef>

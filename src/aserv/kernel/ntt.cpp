@@ -117,43 +117,79 @@ const RootTable& roots(std::size_t field) {
     return tables[field];
 }
 
-// Decimation in frequency: natural order in [0, 2p) -> bit-reversed spectrum in [0, 2p).
-void forward(Word* x, std::size_t n, const RootTable& t, Word p) {
+Word reduce2(Word x, Word p2) {
+    return x >= p2 ? x - p2 : x;
+}
+
+// One block of a decimation-in-frequency stage: x[0..m) and x[m..2m) with twiddles w[0..m).
+// Kept out of line so that the loop has the registers to itself.
+[[gnu::noinline]] void forwardRun(Word* x, std::size_t m, const Word* w, const Word* ws, Word p) {
     const Word p2 = 2 * p;
-    for (std::size_t m = n / 2; m >= 1; m /= 2) {
-        const Word* w = t.root.data() + m;
-        const Word* ws = t.companion.data() + m;
-        for (std::size_t start = 0; start < n; start += 2 * m) {
-            Word* lo = x + start;
-            Word* hi = lo + m;
-            for (std::size_t j = 0; j < m; ++j) {
-                const Word u = lo[j];
-                const Word v = hi[j];
-                const Word s = u + v;
-                lo[j] = s >= p2 ? s - p2 : s;
-                hi[j] = PrimeField::shoupMul(u - v + p2, w[j], ws[j], p);
-            }
-        }
+    Word* hi = x + m;
+    for (std::size_t j = 0; j < m; ++j) {
+        const Word u = x[j];
+        const Word v = hi[j];
+        x[j] = reduce2(u + v, p2);
+        hi[j] = PrimeField::shoupMul(u - v + p2, w[j], ws[j], p);
     }
 }
 
-// Decimation in time with the same roots: bit-reversed in [0, 4p) -> the spectrum of the
-// input in natural order, in [0, 4p).
+// One block of a decimation-in-time stage.
+[[gnu::noinline]] void backwardRun(Word* x, std::size_t m, const Word* w, const Word* ws, Word p) {
+    const Word p2 = 2 * p;
+    Word* hi = x + m;
+    for (std::size_t j = 0; j < m; ++j) {
+        const Word u = reduce2(x[j], p2);
+        const Word v = PrimeField::shoupMul(hi[j], w[j], ws[j], p);
+        x[j] = u + v;
+        hi[j] = u - v + p2;
+    }
+}
+
+// Decimation in frequency: natural order in [0, 2p) -> bit-reversed spectrum in [0, 2p), for
+// n >= 4. The last two stages go together: their twiddles are 1 and one fourth root of unity.
+void forward(Word* x, std::size_t n, const RootTable& t, Word p) {
+    const Word p2 = 2 * p;
+    for (std::size_t m = n / 2; m >= 4; m /= 2) {
+        for (std::size_t start = 0; start < n; start += 2 * m) {
+            forwardRun(x + start, m, t.root.data() + m, t.companion.data() + m, p);
+        }
+    }
+    const Word i4 = t.root[3];
+    const Word i4s = t.companion[3];
+    for (std::size_t start = 0; start < n; start += 4) {
+        Word* q = x + start;
+        const Word s0 = reduce2(q[0] + q[2], p2);
+        const Word d0 = reduce2(q[0] - q[2] + p2, p2);
+        const Word s1 = reduce2(q[1] + q[3], p2);
+        const Word d1 = PrimeField::shoupMul(q[1] - q[3] + p2, i4, i4s, p);
+        q[0] = reduce2(s0 + s1, p2);
+        q[1] = reduce2(s0 - s1 + p2, p2);
+        q[2] = reduce2(d0 + d1, p2);
+        q[3] = reduce2(d0 - d1 + p2, p2);
+    }
+}
+
+// Decimation in time with the same roots: bit-reversed in [0, 2p) -> the spectrum of the
+// input in natural order, in [0, 4p), for n >= 4. The first two stages go together.
 void backward(Word* x, std::size_t n, const RootTable& t, Word p) {
     const Word p2 = 2 * p;
-    for (std::size_t m = 1; m < n; m *= 2) {
-        const Word* w = t.root.data() + m;
-        const Word* ws = t.companion.data() + m;
+    const Word i4 = t.root[3];
+    const Word i4s = t.companion[3];
+    for (std::size_t start = 0; start < n; start += 4) {
+        Word* q = x + start;
+        const Word a0 = reduce2(q[0] + q[1], p2);
+        const Word a1 = reduce2(q[0] - q[1] + p2, p2);
+        const Word a2 = reduce2(q[2] + q[3], p2);
+        const Word a3 = PrimeField::shoupMul(q[2] - q[3] + p2, i4, i4s, p);
+        q[0] = a0 + a2;
+        q[2] = a0 - a2 + p2;
+        q[1] = a1 + a3;
+        q[3] = a1 - a3 + p2;
+    }
+    for (std::size_t m = 4; m < n; m *= 2) {
         for (std::size_t start = 0; start < n; start += 2 * m) {
-            Word* lo = x + start;
-            Word* hi = lo + m;
-            for (std::size_t j = 0; j < m; ++j) {
-                Word u = lo[j];
-                u = u >= p2 ? u - p2 : u;
-                const Word v = PrimeField::shoupMul(hi[j], w[j], ws[j], p);
-                lo[j] = u + v;
-                hi[j] = u - v + p2;
-            }
+            backwardRun(x + start, m, t.root.data() + m, t.companion.data() + m, p);
         }
     }
 }
@@ -217,7 +253,7 @@ void addTo(Word& x0, Word& x1, Word& x2, Word lo, Word hi) {
 
 void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
-    const std::size_t n = std::bit_ceil(columns);
+    const std::size_t n = std::max(std::bit_ceil(columns), std::size_t{4});
     std::vector<Word> residues(4 * n);
     Word* work = residues.data() + 3 * n;
     for (std::size_t field = 0; field < 3; ++field) {

@@ -1,0 +1,188 @@
+// The kernel's algorithm switches: every multiplication and division threshold at one limb
+// below, at and above, the number-theoretic transform at its longest length with the operands
+// that make its column sums largest, and the division shapes each method is chosen for. Products
+// are checked by their residues modulo three moduli; divisions by a = q * b + r with r < b.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kernel/divide.h"
+#include "kernel/kernel.h"
+#include "kernel/limb.h"
+#include "kernel/multiply.h"
+#include "kernel/ntt.h"
+#include "operands.h"
+
+namespace kestrum::aserv::kernel::testing {
+namespace {
+
+constexpr std::size_t kLimb = detail::kLimbDigits;
+
+// Two primes below 2^32 and 10^9 (the last nine digits), so residue products fit 64 bits.
+constexpr std::uint64_t kModuli[] = {4'294'967'291ULL, 4'294'967'279ULL, 1'000'000'000ULL};
+
+std::uint64_t residue(const std::u16string& digits, std::uint64_t m) {
+    std::uint64_t r = 0;
+    for (const char16_t c : digits) {
+        r = (r * 10 + static_cast<std::uint64_t>(c - u'0')) % m;
+    }
+    return r;
+}
+
+bool canonical(const std::u16string& s) {
+    if (s.empty() || (s.size() > 1 && s[0] == u'0')) {
+        return false;
+    }
+    for (const char16_t c : s) {
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+void checkProduct(const std::u16string& a, const std::u16string& b) {
+    SCOPED_TRACE(std::to_string(a.size()) + " x " + std::to_string(b.size()) + " digits");
+    const std::u16string p = multiplyMagnitudes(a, b);
+    ASSERT_TRUE(canonical(p));
+    // Nonzero canonical operands of la and lb digits have a product of la + lb - 1 or la + lb.
+    EXPECT_GE(p.size() + 1, a.size() + b.size());
+    EXPECT_LE(p.size(), a.size() + b.size());
+    for (const std::uint64_t m : kModuli) {
+        EXPECT_EQ(residue(p, m), residue(a, m) * residue(b, m) % m) << "modulo " << m;
+    }
+    EXPECT_EQ(multiplyMagnitudes(b, a), p);
+}
+
+void checkDivision(const std::u16string& a, const std::u16string& b) {
+    SCOPED_TRACE(std::to_string(a.size()) + " / " + std::to_string(b.size()) + " digits");
+    const Division d = divideMagnitudes(a, b);
+    ASSERT_TRUE(canonical(d.quotient));
+    ASSERT_TRUE(canonical(d.remainder));
+    EXPECT_LT(compareMagnitudes(d.remainder, b), 0);
+    EXPECT_EQ(addMagnitudes(multiplyMagnitudes(d.quotient, b), d.remainder), a);
+}
+
+// Digit counts that make exactly `limbs` limbs: the shortest and the longest.
+std::vector<std::size_t> lengthsOf(std::size_t limbs) {
+    return {kLimb * (limbs - 1) + 1, kLimb * limbs};
+}
+
+std::u16string nines(std::size_t n) {
+    return std::u16string(n, u'9');
+}
+
+// (10^n - 1)(10^m - 1) for n >= m >= 1: (10^m - 2) * 10^n + 10^n - 10^m + 1.
+std::u16string ninesProduct(std::size_t n, std::size_t m) {
+    return nines(m - 1) + u"8" + nines(n - m) + std::u16string(m - 1, u'0') + u"1";
+}
+
+TEST(KernelAlgorithms, MultiplicationThresholds) {
+    OperandMaker maker(31);
+    for (const std::size_t threshold : {detail::kKaratsubaThreshold, detail::kTransformThreshold}) {
+        for (const std::size_t limbs : {threshold - 1, threshold, threshold + 1}) {
+            for (const std::size_t lb : lengthsOf(limbs)) {
+                checkProduct(maker.any(lb), maker.any(lb));
+                checkProduct(maker.make(lb, Shape::Nines), maker.make(lb, Shape::Nines));
+                checkProduct(maker.any(2 * lb + 1), maker.any(lb));
+                checkProduct(maker.any(3 * lb), maker.make(lb, Shape::SparseNines));
+            }
+        }
+    }
+}
+
+TEST(KernelAlgorithms, RandomShapesAroundTheMultiplicationCrossovers) {
+    OperandMaker maker(32);
+    for (const std::size_t threshold : {detail::kKaratsubaThreshold, detail::kTransformThreshold}) {
+        for (int round = 0; round < 6; ++round) {
+            const std::size_t lb = kLimb * (threshold - 2) + 1 + maker.below(4 * kLimb);
+            const std::size_t la = lb + maker.below(3 * lb);
+            checkProduct(maker.any(la), maker.any(lb));
+        }
+    }
+}
+
+// All 9s make every column sum as large as it can be for the length.
+TEST(KernelAlgorithms, TransformAtItsLongestLengthWithAllNines) {
+    const std::size_t half = kLimb * detail::kTransformMaxLength / 2;
+    // 2^11 x 2^11 limbs (4095 columns), then 2^11 x (2^11 + 1) limbs: exactly the longest
+    // transform; then one limb more, which no longer fits one transform.
+    const std::size_t shapes[][2] = {
+        {half, half}, {half + kLimb, half}, {half + kLimb, half + kLimb}, {32767, 32767}};
+    for (const auto& s : shapes) {
+        SCOPED_TRACE(std::to_string(s[0]) + " x " + std::to_string(s[1]));
+        EXPECT_EQ(multiplyMagnitudes(nines(s[0]), nines(s[1])), ninesProduct(s[0], s[1]));
+    }
+    EXPECT_TRUE(detail::transformFits(detail::kTransformMaxLength / 2,
+                                      detail::kTransformMaxLength / 2 + 1));
+    EXPECT_FALSE(detail::transformFits(detail::kTransformMaxLength / 2 + 1,
+                                       detail::kTransformMaxLength / 2 + 1));
+}
+
+TEST(KernelAlgorithms, NinesProductsAtEveryLadderStep) {
+    for (const std::size_t limbs : {detail::kKaratsubaThreshold, detail::kTransformThreshold,
+                                    detail::kTransformMaxLength / 4}) {
+        for (const std::size_t n : lengthsOf(limbs)) {
+            EXPECT_EQ(multiplyMagnitudes(nines(n), nines(n)), ninesProduct(n, n)) << n;
+            EXPECT_EQ(multiplyMagnitudes(nines(3 * n), nines(n)), ninesProduct(3 * n, n)) << n;
+        }
+    }
+}
+
+TEST(KernelAlgorithms, DivisionThresholds) {
+    OperandMaker maker(33);
+    const std::size_t t = detail::kDivideThreshold;
+    for (const std::size_t divisorLimbs : {t - 1, t, t + 1}) {
+        for (const std::size_t quotientLimbs : {t - 1, t, t + 1}) {
+            for (const std::size_t lb : lengthsOf(divisorLimbs)) {
+                const std::size_t la = lb + kLimb * (quotientLimbs - 1) + maker.below(kLimb);
+                checkDivision(maker.any(la), maker.any(lb));
+                checkDivision(maker.any(la), maker.make(lb, Shape::Nines));
+            }
+        }
+    }
+}
+
+// A quotient of k limbs (counted as dividend limbs + 1 - divisor limbs) by a divisor of more
+// than 2(k + 2) limbs is found from the divisor's top limbs and then corrected. The dividends
+// below are near q * b with q of m limbs, so k = m + 1: divisors around that boundary, with low
+// limbs all 9s (the truncated estimate one too large), 0s and a 1, or random.
+TEST(KernelAlgorithms, ShortQuotientsOfLongDivisors) {
+    OperandMaker maker(34);
+    for (const std::size_t m : {1U, 2U, 5U, 30U}) {
+        const std::size_t boundary = 2 * (m + 3);
+        for (std::size_t nb = boundary - 1; nb <= boundary + 2; ++nb) {
+            const std::u16string lowNines =
+                maker.any(kLimb * (m + 3)) + nines(kLimb * (nb - m - 3));
+            const std::u16string tenToOne = u"1" + std::u16string(kLimb * nb - 2, u'0') + u"1";
+            for (const std::u16string& b : {maker.any(kLimb * nb), lowNines, tenToOne}) {
+                const std::u16string q = maker.any(kLimb * m);
+                const std::u16string exact = multiplyMagnitudes(q, b);
+                checkDivision(exact, b);
+                checkDivision(subtractMagnitudes(exact, u"1"), b);
+                checkDivision(addMagnitudes(exact, subtractMagnitudes(b, u"1")), b);
+                checkDivision(maker.any(kLimb * (nb + m - 1) + 1 + maker.below(kLimb)), b);
+                const Division d = divideMagnitudes(subtractMagnitudes(exact, u"1"), b);
+                EXPECT_EQ(d.quotient, subtractMagnitudes(q, u"1"));
+                EXPECT_EQ(d.remainder, subtractMagnitudes(b, u"1"));
+            }
+        }
+    }
+}
+
+TEST(KernelAlgorithms, DivisionShapesAtTheLimit) {
+    OperandMaker maker(35);
+    const std::size_t divisorLengths[] = {1,    10,   18,    19,    36,    100,   1000,
+                                          4000, 8000, 16383, 24000, 32000, 32700, 32766};
+    for (const std::size_t lb : divisorLengths) {
+        const std::u16string a = maker.any(32766);
+        checkDivision(a, maker.any(lb));
+        checkDivision(a, maker.make(lb, Shape::Nines));
+        checkDivision(a, maker.make(lb, Shape::PowerOfTen));
+    }
+}
+
+}  // namespace
+}  // namespace kestrum::aserv::kernel::testing

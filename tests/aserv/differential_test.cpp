@@ -1,0 +1,304 @@
+// The entry points against the step-by-step path: on random and hand-built operands (every sign
+// form, blanks, leading zeros, runs of 9s and 0s, points, non-digits, lengths at the limit) both
+// must give the same result, the same error and leave the same values in the output variables.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "aserv.h"
+#include "general/int_add_sub.h"
+#include "general/int_comp.h"
+#include "general/int_div.h"
+#include "general/int_mult.h"
+#include "general/real_add_sub.h"
+#include "general/real_mult.h"
+#include "int16.h"
+
+namespace kestrum::aserv {
+namespace {
+
+enum class Op { kAdd, kSub, kMult, kRealAdd, kRealSub, kRealMult, kComp, kDiv };
+
+constexpr std::array<Op, 8> kAllOps = {Op::kAdd,     Op::kSub,      Op::kMult, Op::kRealAdd,
+                                       Op::kRealSub, Op::kRealMult, Op::kComp, Op::kDiv};
+// The operations whose step-by-step path stays linear in the operand length.
+constexpr std::array<Op, 5> kLinearOps = {Op::kAdd, Op::kSub, Op::kRealAdd, Op::kRealSub,
+                                          Op::kComp};
+
+const char* nameOf(Op op) {
+    constexpr std::array<const char*, 8> kNames = {"intAdd",  "intSub",   "intMult", "realAdd",
+                                                   "realSub", "realMult", "intComp", "intDiv"};
+    return kNames[static_cast<std::size_t>(op)];
+}
+
+// A text for messages: non-ASCII units as \uXXXX, long texts cut in the middle.
+std::string printable(TextView text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.size() > 60 && i == 25) {
+            out += "...(" + std::to_string(text.size()) + " units)...";
+            i = text.size() - 25;
+        }
+        const char16_t c = text[i];
+        if (c >= 0x20 && c < 0x7F) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+// Everything a call leaves behind.
+struct Outcome {
+    int error = 0;  // the run-time error number, 0 for none
+    Text first;     // the result, or the quotient
+    Text second;    // the remainder
+    std::int16_t number = 0;
+    bool operator==(const Outcome&) const = default;
+};
+
+void PrintTo(const Outcome& outcome, std::ostream* out) {
+    *out << "{error " << outcome.error << ", \"" << printable(outcome.first) << "\", \""
+         << printable(outcome.second) << "\", " << outcome.number << "}";
+}
+
+template <class Call>
+int errorOf(Call&& call) {
+    try {
+        call();
+        return 0;
+    } catch (const AServError& error) {
+        return error.number();
+    }
+}
+
+using StringProcedure = void (*)(TextView, TextView, Text&);
+
+struct Path {
+    std::array<StringProcedure, 6> strings;  // in the order of Op up to kRealMult
+    void (*comp)(TextView, TextView, std::int16_t&);
+    void (*div)(TextView, TextView, Text&, Text&, std::int16_t&);
+};
+
+constexpr Path kEntryPoints = {
+    {intAdd, intSub, intMult, realAdd, realSub, realMult}, intComp, intDiv};
+constexpr Path kStepByStep = {{general::intAdd, general::intSub, general::intMult, general::realAdd,
+                               general::realSub, general::realMult},
+                              general::intComp,
+                              general::intDiv};
+
+// The output variables before a call.
+struct Start {
+    Text first = u"stale";
+    Text second = u"-0 0";
+    std::int16_t number = 7;
+};
+
+Outcome run(const Path& path, Op op, TextView a1, TextView a2, const Start& start) {
+    Outcome out{0, start.first, start.second, start.number};
+    if (op == Op::kDiv) {
+        out.error = errorOf([&] { path.div(a1, a2, out.first, out.second, out.number); });
+    } else if (op == Op::kComp) {
+        out.error = errorOf([&] { path.comp(a1, a2, out.number); });
+    } else {
+        out.error = errorOf([&] { path.strings[static_cast<std::size_t>(op)](a1, a2, out.first); });
+    }
+    return out;
+}
+
+// The same call with the operands held in the output variables themselves.
+Outcome runAliased(const Path& path, Op op, TextView a1, TextView a2) {
+    Outcome out{0, Text(a1), Text(a2), 3};
+    if (op == Op::kDiv) {
+        out.error =
+            errorOf([&] { path.div(out.first, out.second, out.first, out.second, out.number); });
+    } else if (op == Op::kComp) {
+        out.error = errorOf([&] { path.comp(out.first, out.second, out.number); });
+    } else {
+        out.error = errorOf(
+            [&] { path.strings[static_cast<std::size_t>(op)](out.first, out.second, out.first); });
+    }
+    return out;
+}
+
+void expectSame(Op op, TextView a1, TextView a2, const Start& start = {}) {
+    EXPECT_EQ(run(kEntryPoints, op, a1, a2, start), run(kStepByStep, op, a1, a2, start))
+        << nameOf(op) << "(\"" << printable(a1) << "\", \"" << printable(a2) << "\")";
+}
+
+// Random operands in every form the operations meet.
+class OperandMaker {
+  public:
+    explicit OperandMaker(std::uint64_t seed) : rng_(seed) {}
+
+    std::size_t below(std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(rng_);
+    }
+    bool chance(std::size_t oneIn) { return below(oneIn) == 0; }
+
+    Text digits(std::size_t count) {
+        Text out;
+        const std::size_t style = below(6);
+        for (std::size_t i = 0; i < count; ++i) {
+            switch (style) {
+                case 0:
+                    out.push_back(u'9');
+                    break;
+                case 1:
+                    out.push_back(i == 0 ? u'1' : u'0');
+                    break;
+                case 2:
+                    out.push_back(i + 1 == count ? u'1' : u'9');
+                    break;
+                default:
+                    out.push_back(static_cast<char16_t>(u'0' + below(10)));
+                    break;
+            }
+        }
+        return out;
+    }
+
+    // An operand of `minLength` to `maxLength` digits: sign forms, leading zeros, points,
+    // blanks and stray characters each now and then.
+    Text operand(std::size_t maxLength, std::size_t minLength = 1) {
+        static const std::array<TextView, 10> kZeroLike = {u"",  u"-",  u"+",  u".",   u"-0",
+                                                           u"0", u"-.", u"+.", u"-00", u" "};
+        static const std::array<TextView, 9> kSigns = {u"",   u"",   u"",   u"-", u"+",
+                                                       u"-+", u"+-", u"--", u"++"};
+        static const std::array<char16_t, 10> kStray = {u'a', u'x',  u'.',   u':',   u'/',
+                                                        u'-', u'\t', 0x0663, 0x00A0, 0x0139};
+        if (chance(16)) {
+            return Text(kZeroLike[below(kZeroLike.size())]);
+        }
+        Text out(kSigns[below(kSigns.size())]);
+        if (chance(4)) {
+            out.append(1 + below(5), u'0');
+        }
+        out += digits(minLength + below(maxLength - minLength + 1));
+        if (chance(2)) {
+            out.insert(below(out.size() + 1), 1, u'.');
+        }
+        if (chance(16)) {
+            out.insert(below(out.size() + 1), 1, u'.');
+        }
+        if (chance(12)) {
+            out[below(out.size())] = kStray[below(kStray.size())];
+        }
+        for (std::size_t blanks = chance(4) ? 1 + below(4) : 0; blanks > 0; --blanks) {
+            out.insert(below(out.size() + 1), 1, u' ');
+        }
+        return out;
+    }
+
+  private:
+    std::mt19937_64 rng_;
+};
+
+TEST(Differential, ShortOperandsInEveryForm) {
+    OperandMaker maker(0x5eed0001);
+    for (int i = 0; i < 800; ++i) {
+        const Text a1 = maker.operand(20);
+        const Text a2 = maker.operand(20);
+        for (const Op op : kAllOps) {
+            expectSame(op, a1, a2);
+        }
+    }
+}
+
+TEST(Differential, MediumOperandsInEveryForm) {
+    OperandMaker maker(0x5eed0002);
+    for (int i = 0; i < 60; ++i) {
+        const Text a1 = maker.operand(300);
+        const Text a2 = maker.operand(i % 3 == 0 ? 300 : 30);
+        for (const Op op : kAllOps) {
+            expectSame(op, a1, a2);
+        }
+    }
+}
+
+TEST(Differential, AdditionSubtractionAndComparisonAtTheLengthLimit) {
+    OperandMaker maker(0x5eed0003);
+    for (int i = 0; i < 40; ++i) {
+        // Lengths from a few under the limit to one over it, with their sign and blanks.
+        Text a1 = maker.operand(kMaxOperandLength, kMaxOperandLength - 6);
+        Text a2 =
+            i % 2 == 0 ? maker.operand(kMaxOperandLength, kMaxOperandLength - 6) : maker.operand(3);
+        a1.resize(std::min(a1.size(), kMaxOperandLength + 1));
+        for (const Op op : kLinearOps) {
+            expectSame(op, a1, a2);
+        }
+    }
+    const Text nines(kMaxOperandLength, u'9');
+    expectSame(Op::kAdd, nines, nines);
+    expectSame(Op::kAdd, nines, u"1");
+    expectSame(Op::kSub, u"-" + nines.substr(1), nines.substr(1));
+    expectSame(Op::kComp, nines, nines.substr(1) + u"8");
+    expectSame(Op::kRealAdd, nines.substr(2) + u".9", u".1");
+}
+
+TEST(Differential, MultiplicationWhereTheProductReachesTheLengthLimit) {
+    constexpr std::array<std::size_t, 5> kLongLengths = {32700, 32760, 32764, 32765, 32766};
+    for (const std::size_t longLength : kLongLengths) {
+        for (const TextView factor : {u"9", u"99", u"10", u"999", u"-2", u"+01", u"0"}) {
+            const Text nines(longLength, u'9');
+            const Text ones(longLength, u'1');
+            expectSame(Op::kMult, nines, factor);
+            expectSame(Op::kMult, factor, ones);
+            expectSame(Op::kRealMult, nines.substr(1) + u".9", factor);
+        }
+    }
+    OperandMaker maker(0x5eed0004);
+    const Text a = maker.digits(1000);
+    expectSame(Op::kMult, a, maker.digits(1000));
+    expectSame(Op::kRealMult, u"-" + a + u".5", u"." + maker.digits(900));
+}
+
+TEST(Differential, DivisionWithLongDividends) {
+    OperandMaker maker(0x5eed0005);
+    const Text nines(kMaxOperandLength, u'9');
+    for (const TextView divisor : {u"1", u"7", u"-10", u"0007", u"99", u"-0", u"-00", u"+0"}) {
+        expectSame(Op::kDiv, nines, divisor);
+    }
+    expectSame(Op::kDiv, nines, nines.substr(5));
+    expectSame(Op::kDiv, maker.digits(32000), maker.digits(31995));
+    expectSame(Op::kDiv, maker.digits(32000), u"-" + maker.digits(31996));
+    expectSame(Op::kDiv, u"1" + Text(kMaxOperandLength - 1, u'0'), u"0" + nines.substr(3));
+}
+
+TEST(Differential, DivisionLeavesTheOutputVariablesAlike) {
+    OperandMaker maker(0x5eed0006);
+    for (int i = 0; i < 120; ++i) {
+        const Text a1 = maker.operand(30);
+        const Text a2 = maker.operand(8);
+        const Start start{maker.operand(5), maker.operand(5),
+                          static_cast<std::int16_t>(maker.below(5))};
+        expectSame(Op::kDiv, a1, a2, start);
+    }
+}
+
+TEST(Differential, OperandsMayBeTheOutputVariables) {
+    OperandMaker maker(0x5eed0007);
+    for (int i = 0; i < 120; ++i) {
+        const Text a1 = maker.operand(25);
+        const Text a2 = maker.operand(25);
+        for (const Op op : kAllOps) {
+            EXPECT_EQ(runAliased(kEntryPoints, op, a1, a2), runAliased(kStepByStep, op, a1, a2))
+                << nameOf(op) << " in place (\"" << printable(a1) << "\", \"" << printable(a2)
+                << "\")";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kestrum::aserv

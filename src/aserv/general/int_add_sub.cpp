@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <utility>
+#include <vector>
 
 #include "general/int_comp.h"
 #include "int16.h"
@@ -55,7 +56,36 @@ Text subtractDigits(TextView larger, TextView smaller) {
 
 }  // namespace
 
-Text addBlankFree(TextView a, TextView b) {
+namespace {
+
+enum class Operation { kAdd, kSubtract };
+
+// How a level of the mutual recursion forms its result from the one it hands on.
+enum class SignRule {
+    kKeep,             // the inner result as it is
+    kMinus,            // "-" in front of the inner result
+    kMinusUnlessZero,  // "-" in front, unless the inner result is "0"
+};
+
+// One level: either it ends with a result (the same-sign digit loops and the trivial cases of
+// subtraction), or it hands two magnitudes on to the other operation.
+struct Level {
+    bool ends = false;
+    Text result;
+    SignRule rule = SignRule::kKeep;
+    TextView first;
+    TextView second;
+};
+
+Level endsWith(Text result) {
+    return {true, std::move(result), SignRule::kKeep, {}, {}};
+}
+
+Level handsOn(SignRule rule, TextView first, TextView second) {
+    return {false, {}, rule, first, second};
+}
+
+Level addLevel(TextView a, TextView b) {
     requireOperandLength(a);
     requireOperandLength(b);
     const auto [x, y] = splitSigns(a, b);
@@ -63,32 +93,31 @@ Text addBlankFree(TextView a, TextView b) {
         requireDigits(x.magnitude, y.magnitude, kNonDigitInAddition);
         Text sum = addDigits(x.magnitude, y.magnitude);
         const bool negative = x.sign == -1 && sum != u"0";
-        return negative ? withSign(true, sum) : sum;
+        return endsWith(negative ? withSign(true, sum) : std::move(sum));
     }
     // Different signs: subtract the magnitude that is not smaller.
-    const int order = compareBlankFree(x.magnitude, y.magnitude);
-    if (order >= 0) {
-        Text difference = subtractBlankFree(x.magnitude, y.magnitude);
-        const bool negative = x.sign == -1 && difference != u"0";
-        return negative ? withSign(true, difference) : difference;
+    if (compareBlankFree(x.magnitude, y.magnitude) >= 0) {
+        const SignRule rule = x.sign == -1 ? SignRule::kMinusUnlessZero : SignRule::kKeep;
+        return handsOn(rule, x.magnitude, y.magnitude);
     }
-    Text difference = subtractBlankFree(y.magnitude, x.magnitude);
-    return x.sign == 1 ? withSign(true, difference) : difference;
+    const SignRule rule = x.sign == 1 ? SignRule::kMinus : SignRule::kKeep;
+    return handsOn(rule, y.magnitude, x.magnitude);
 }
 
-Text subtractBlankFree(TextView a, TextView b) {
+Level subtractLevel(TextView a, TextView b) {
     requireOperandLength(a);
     requireOperandLength(b);
     const int order = compareBlankFree(a, b);
     if (order == 0) {
-        return u"0";
+        return endsWith(u"0");
     }
     if (compareBlankFree(b, u"0") == 0) {
-        return Text(a);
+        return endsWith(Text(a));
     }
     const auto [x, y] = splitSigns(a, b);
     if (x.sign != y.sign) {
-        return withSign(order == -1, addBlankFree(x.magnitude, y.magnitude));
+        const SignRule rule = order == -1 ? SignRule::kMinus : SignRule::kKeep;
+        return handsOn(rule, x.magnitude, y.magnitude);
     }
     TextView larger = x.magnitude;
     TextView smaller = y.magnitude;
@@ -98,7 +127,44 @@ Text subtractBlankFree(TextView a, TextView b) {
     requireDigits(larger, smaller, kNonDigitInSubtraction);
     Text difference = subtractDigits(larger, smaller);
     const bool negative = order == -1 && difference != u"0";
-    return negative ? withSign(true, difference) : difference;
+    return endsWith(negative ? withSign(true, difference) : std::move(difference));
+}
+
+// Addition and subtraction call each other, one sign character fewer at each call, for
+// operands of different signs. Operands that begin with thousands of signs would make that
+// recursion as deep, so it runs as a loop: the levels are walked down to the one that ends, and
+// their sign rules are then applied from the innermost outwards.
+Text addOrSubtract(Operation operation, TextView a, TextView b) {
+    std::vector<SignRule> rules;
+    for (;;) {
+        Level level = operation == Operation::kAdd ? addLevel(a, b) : subtractLevel(a, b);
+        if (level.ends) {
+            Text result = std::move(level.result);
+            std::size_t minus = 0;
+            for (auto rule = rules.rbegin(); rule != rules.rend(); ++rule) {
+                if (*rule == SignRule::kMinus ||
+                    (*rule == SignRule::kMinusUnlessZero && (minus > 0 || result != u"0"))) {
+                    ++minus;
+                }
+            }
+            result.insert(0, minus, kMinus);
+            return result;
+        }
+        rules.push_back(level.rule);
+        a = level.first;
+        b = level.second;
+        operation = operation == Operation::kAdd ? Operation::kSubtract : Operation::kAdd;
+    }
+}
+
+}  // namespace
+
+Text addBlankFree(TextView a, TextView b) {
+    return addOrSubtract(Operation::kAdd, a, b);
+}
+
+Text subtractBlankFree(TextView a, TextView b) {
+    return addOrSubtract(Operation::kSubtract, a, b);
 }
 
 void intAdd(TextView a1, TextView a2, Text& result) {

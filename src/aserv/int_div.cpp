@@ -42,7 +42,7 @@ bool divideFromDigitPrefix(TextView dividend, TextView divisor, Text& m, Text& r
         if (!stepLeftZero) {
             window = remainder.substr(0, remainder.size() - after);
         } else if (quotient[quotient.size() - 1 - after] != u'1') {
-            window = u"0";  // the subtractions ended exactly at zero
+            window = Text(u"0");  // the subtractions ended exactly at zero
         }  // else the window equalled the divisor, and the next character started a new one
         window.append(prefix.substr(prefixLength - after));
         m = quotient;
@@ -72,8 +72,8 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
         return;
     }
     if (kernel::significantLength(divisor.magnitude) == 0) {
-        m = u"0";
-        r = u"0";
+        m = Text(u"0");
+        r = Text(u"0");
         er = 1;
         return;
     }
@@ -92,12 +92,12 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
     }
     const int order = kernel::compareMagnitudes(dividend.magnitude, divisor.magnitude);
     if (order == 0) {
-        m = negative ? u"-1" : u"1";
-        r = u"0";
+        m = Text(negative ? u"-1" : u"1");
+        r = Text(u"0");
         return;
     }
     if (order < 0) {
-        m = u"0";
+        m = Text(u"0");
         r = stripLeadingZeros(dividend.magnitude);
     } else {
         kernel::Division division = kernel::divideMagnitudes(dividend.magnitude, divisor.magnitude);

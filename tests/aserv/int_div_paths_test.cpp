@@ -8,6 +8,8 @@
 #include <string>
 
 #include "aserv_error.h"
+#include "general/int_add_sub.h"
+#include "general/int_comp.h"
 #include "general/int_div.h"
 #include "int_div.h"
 
@@ -101,6 +103,49 @@ TEST(DivisionPaths, DigitPrefixThenNonDigitAgreesWithStepByStep) {
         ASSERT_EQ(divideWith(intDiv, dividend, signedDivisor),
                   divideWith(general::intDiv, dividend, signedDivisor))
             << testing::PrintToString(dividend) << " / " << testing::PrintToString(signedDivisor);
+    }
+}
+
+// The repeated subtraction of a divisor whose magnitude is a run of "-" signs and digits,
+// settled without looping, against the loop itself run with the step-by-step subtraction: a
+// window as long as the divisor gives exactly one quotient character, count + 48.
+TEST(DivisionPaths, MinusRunDivisorsMatchTheSubtractionLoop) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (const Text digits : {u"7", u"07", u"10", u"3", u"0"}) {
+        for (std::size_t signs = 1; signs <= 4; ++signs) {
+            const Text magnitude = Text(signs, u'-') + digits;
+            const int rounds =
+                signs % 2 == 0 ? 12 : (digits == u"7" ? 1 : 0);  // odd runs loop 32767 times
+            for (int round = 0; round < rounds; ++round) {
+                Text window;
+                for (std::size_t i = 0; i < magnitude.size(); ++i) {
+                    window.push_back(static_cast<char16_t>(u'0' + digit(random)));
+                }
+                DivisionOutcome expected{u"", u"", 0};
+                Text w = window;
+                long count = 1;
+                while (true) {
+                    w = general::subtractBlankFree(w, magnitude);
+                    if (general::compareBlankFree(w, magnitude) < 0) {
+                        break;
+                    }
+                    if (++count > 32767) {
+                        expected.error = kOverflow;
+                        break;
+                    }
+                }
+                if (expected.error == 0 && count > 207) {
+                    expected.error = kInvalidArgument;
+                } else if (expected.error == 0) {
+                    expected.m = Text(1, static_cast<char16_t>(u'0' + count));
+                    expected.r = w;
+                }
+                const Text divisor = u"+" + magnitude;
+                EXPECT_EQ(divideWith(intDiv, window, divisor), expected)
+                    << testing::PrintToString(window) << " / " << testing::PrintToString(divisor);
+            }
+        }
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "general/int_add_sub.h"
 #include "general/int_comp.h"
 #include "int16.h"
+#include "kernel/kernel.h"
 #include "no_spaces.h"
 #include "number_text.h"
 
@@ -20,23 +22,61 @@ bool isNegativeZero(TextView text) {
            std::all_of(text.begin() + 1, text.end(), [](char16_t c) { return c == kZero; });
 }
 
-// Whether subtracting `divisor` adds to the window for good: a divisor whose sign split leaves
-// "-" and digits ranks below every window of digits, and subtracting it adds its digits, so the
-// window grows at every subtraction and the count (or the window's length) runs past 16 bits.
-bool subtractionOnlyAdds(TextView divisor) {
-    const SignedText split = splitSign(divisor);
-    return split.sign == -1 && allDigits(split.magnitude);
+// A divisor magnitude made of a run of "-" signs and then digits, as division by "--7" or
+// "+-7" leaves it. It ranks below every window of digits, so such a window is always at least as
+// large, and subtracting it from such a window acts as one "-" or two: every further pair of
+// signs passes the operands once through addition and back to subtraction unchanged.
+struct MinusRun {
+    std::size_t signs = 0;
+    TextView digits;
+};
+
+std::optional<MinusRun> minusRun(TextView divisor) {
+    const std::size_t signs = divisor.find_first_not_of(kMinus);
+    if (signs == 0 || signs == TextView::npos || !allDigits(divisor.substr(signs))) {
+        return std::nullopt;
+    }
+    return MinusRun{signs, divisor.substr(signs)};
+}
+
+// The repeated subtraction of a minus-run divisor from a window of digits, without looping:
+// - an odd run adds the digits every time, so the window only grows and the count runs past
+//   32767: error 6;
+// - an even run subtracts them: with k the quotient of window and digits, k + 1 subtractions
+//   take the window below zero, where it ranks below the divisor. The last one leaves "-" and
+//   the digits minus the window's remainder (the digits as written when that remainder is 0).
+long subtractMinusRun(Text& window, const MinusRun& run) {
+    if (run.signs % 2 == 1 || kernel::significantLength(run.digits) == 0) {
+        raise(kOverflow);
+    }
+    const kernel::Division division = kernel::divideMagnitudes(window, run.digits);
+    const TextView quotient = division.quotient;
+    long whole = 0;
+    for (const char16_t digit : quotient.substr(0, 5)) {
+        whole = whole * 10 + (digit - kZero);
+    }
+    if (quotient.size() > 5 || whole >= kInt16Max) {
+        raise(kOverflow);
+    }
+    const long count = whole + 1;
+    Text last = division.remainder == u"0"
+                    ? Text(run.digits)
+                    : kernel::subtractMagnitudes(run.digits, division.remainder);
+    window = withSign(true, last);
+    return count;
 }
 
 // One quotient digit: subtracts the divisor from the window while the window is not smaller
-// than it, and returns the number of subtractions. A loop that can never end (the window
-// unchanged by a subtraction, or only growing) is error 6 at once, as the count would run past
-// 32767.
+// than it, and returns the number of subtractions. A loop that can never end (a subtraction
+// that leaves the window unchanged) is error 6 at once, as the count would run past 32767.
 long subtractRepeatedly(Text& window, TextView divisor) {
+    if (const auto run = minusRun(divisor); run && allDigits(window)) {
+        return subtractMinusRun(window, *run);
+    }
     long count = 1;
     for (;;) {
         Text next = subtractBlankFree(window, divisor);
-        if (next == window || (subtractionOnlyAdds(divisor) && allDigits(next))) {
+        if (next == window) {
             raise(kOverflow);
         }
         window = std::move(next);
@@ -121,7 +161,7 @@ void longDivision(TextView dividend, TextView divisor, Text& m, Text& r) {
 void finishDivision(Text& m, Text& r, bool negative) {
     r = Text(stripLeadingZeros(r));
     if (m.empty()) {
-        m = u"0";
+        m = Text(u"0");
     }
     if (negative && m != u"0") {
         m.insert(m.begin(), kMinus);
@@ -136,8 +176,8 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
     intComp(a2, u"0", zeroTest);
     const Text divisorText = noSpaces(a2);
     if (zeroTest == 0 || isNegativeZero(divisorText)) {
-        m = u"0";
-        r = u"0";
+        m = Text(u"0");
+        r = Text(u"0");
         er = 1;
         return;
     }
@@ -151,12 +191,12 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
 
     const int order = compareBlankFree(dividend.magnitude, divisor.magnitude);
     if (order == 0) {
-        r = u"0";
-        m = negative ? u"-1" : u"1";
+        r = Text(u"0");
+        m = Text(negative ? u"-1" : u"1");
         return;
     }
     if (order < 0) {
-        m = u"0";
+        m = Text(u"0");
         r = dividend.magnitude;
     } else {
         longDivision(dividend.magnitude, divisor.magnitude, m, r);

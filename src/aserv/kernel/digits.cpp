@@ -50,21 +50,24 @@ void write2(char16_t* out, std::uint32_t v) {
     std::memcpy(out, &kPairs[2 * v], 2 * sizeof(char16_t));
 }
 
-void write4(char16_t* out, std::uint32_t v) {
-    write2(out, v / 100);
-    write2(out + 2, v % 100);
-}
-
-void write8(char16_t* out, std::uint32_t v) {
-    write4(out, v / 10'000);
-    write4(out + 4, v % 10'000);
+// Eight digits of v < 10^8, two at a time: v / 10^6 as a fraction with 57 bits, each pair taken
+// from the integer part and the fraction multiplied by 100 (exact for every v < 10^8).
+void write8(char16_t* out, std::uint64_t v) {
+    constexpr std::uint64_t kScale = (std::uint64_t{1} << 57) / 1'000'000 + 1;
+    constexpr std::uint64_t kFraction = (std::uint64_t{1} << 57) - 1;
+    std::uint64_t t = v * kScale;
+    for (std::size_t i = 0; i < 8; i += 2) {
+        write2(out + i, static_cast<std::uint32_t>(t >> 57));
+        t = (t & kFraction) * 100;
+    }
 }
 
 void write18(char16_t* out, Limb v) {
-    const Limb top = v / 100'000'000;
-    write2(out, static_cast<std::uint32_t>(top / 100'000'000));
-    write8(out + 2, static_cast<std::uint32_t>(top % 100'000'000));
-    write8(out + 10, static_cast<std::uint32_t>(v % 100'000'000));
+    const Limb high = v / 100'000'000;
+    const Limb top = high / 100'000'000;
+    write2(out, static_cast<std::uint32_t>(top));
+    write8(out + 2, high - top * 100'000'000);
+    write8(out + 10, v - high * 100'000'000);
 }
 
 std::size_t limbDigits(Limb v) {

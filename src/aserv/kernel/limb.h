@@ -105,6 +105,15 @@ class Divisor {
             u1 = (hi << shift_) | (lo >> (64 - shift_));
             u0 = lo << shift_;
         }
+        const std::uint64_t q = divideScaled(u1, u0, rem);
+        rem >>= shift_;
+        return q;
+    }
+
+    // The same division with dividend and remainder scaled by 2^shift(): (u1 * 2^64 + u0) / (d
+    // * 2^shift()) for u1 < d * 2^shift(). Chains of divisions can stay in the scaled form.
+    constexpr std::uint64_t divideScaled(std::uint64_t u1, std::uint64_t u0,
+                                         std::uint64_t& rem) const {
         const Wide q = mulWide(inverse_, u1) + makeWide(u1 + 1, u0);
         std::uint64_t q1 = highWord(q);
         std::uint64_t r = u0 - q1 * norm_;
@@ -116,8 +125,12 @@ class Divisor {
             ++q1;
             r -= norm_;
         }
-        rem = r >> shift_;
+        rem = r;
         return q1;
+    }
+
+    constexpr int shift() const {
+        return shift_;
     }
 
   private:
@@ -146,15 +159,30 @@ class Divisor {
 
 inline constexpr Divisor kBaseDivisor{kBase};
 
-// Splits a product of two limbs (or any value below 10^18 * 2^64) into base-10^18 digits.
 struct LimbPair {
     Limb high;
     Limb low;
 };
-constexpr LimbPair splitBase(Wide w) {
-    Limb low = 0;
-    const Limb high = kBaseDivisor.divide(highWord(w), lowWord(w), low);
-    return {high, low};
-}
+
+// Products a * m for a fixed multiplier m < 10^18 and limbs a < 10^18, split into base-10^18
+// digits without a division (after Shoup): with m' = floor(m * 2^64 / 10^18), the estimate
+// floor(a * m' / 2^64) falls short of the high digit by at most one, so the low part computed
+// from it lies in [0, 2 * 10^18). The low part is returned unreduced.
+class BaseMultiplier {
+  public:
+    constexpr explicit BaseMultiplier(Limb m) : m_(m) {
+        Limb rem = 0;
+        scaled_ = kBaseDivisor.divide(m, 0, rem);
+    }
+
+    constexpr LimbPair split(Limb a) const {
+        const Limb high = highWord(mulWide(a, scaled_));
+        return {high, a * m_ - high * kBase};
+    }
+
+  private:
+    Limb m_;
+    Limb scaled_ = 0;
+};
 
 }  // namespace kestrum::aserv::kernel::detail

@@ -13,13 +13,17 @@ int compareLimbs(const Limb* a, const Limb* b, std::size_t n) {
     return 0;
 }
 
+// In both loops below the carry (borrow) out of a limb is chosen between two outcomes computed
+// without it, so the chain from limb to limb is one select.
+
 Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     Limb carry = 0;
     std::size_t i = 0;
     for (; i < nb; ++i) {
-        const Limb s = a[i] + b[i] + carry;
-        carry = s >= kBase ? 1 : 0;
-        r[i] = s - (carry != 0 ? kBase : 0);
+        const Limb s = a[i] + b[i];
+        const Limb out = carry != 0 ? (s >= kBase - 1 ? 1U : 0U) : (s >= kBase ? 1U : 0U);
+        r[i] = s + carry - (out != 0 ? kBase : 0);
+        carry = out;
     }
     for (; i < na && carry != 0; ++i) {
         const Limb s = a[i] + 1;
@@ -36,9 +40,11 @@ Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
     Limb borrow = 0;
     std::size_t i = 0;
     for (; i < nb; ++i) {
-        const Limb d = a[i] - b[i] - borrow;
-        borrow = d >= kBase ? 1 : 0;  // wrapped below zero
-        r[i] = d + (borrow != 0 ? kBase : 0);
+        const Limb x = a[i];
+        const Limb y = b[i];
+        const Limb out = borrow != 0 ? (x <= y ? 1U : 0U) : (x < y ? 1U : 0U);
+        r[i] = x - y - borrow + (out != 0 ? kBase : 0);
+        borrow = out;
     }
     for (; i < na && borrow != 0; ++i) {
         borrow = a[i] == 0 ? 1 : 0;
@@ -51,44 +57,50 @@ Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
 }
 
 Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {
+    const BaseMultiplier mul(m);
     Limb carry = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const LimbPair p = splitBase(mulWide(a[i], m) + carry);
-        r[i] = p.low;
-        carry = p.high;
+        const LimbPair p = mul.split(a[i]);
+        // p.low + carry < 3 * base: at most two base units go up.
+        Limb s = p.low + carry;
+        const Limb over = (s >= kBase ? 1U : 0U) + (s >= 2 * kBase ? 1U : 0U);
+        s -= over * kBase;
+        r[i] = s;
+        carry = p.high + over;
     }
     return carry;
 }
 
 Limb subMulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {
     constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
+    const BaseMultiplier mul(m);
     Limb carry = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const LimbPair p = splitBase(mulWide(a[i], m));
-        // r[i] - p.low - carry lies in (-2 * base, base).
-        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(p.low) -
-                         static_cast<std::int64_t>(carry);
-        carry = p.high;
-        if (d < 0) {
-            d += kSignedBase;
-            ++carry;
-            if (d < 0) {
-                d += kSignedBase;
-                ++carry;
-            }
-        }
+        const LimbPair p = mul.split(a[i]);
+        // r[i] - (p.low + carry) lies in (-3 * base - 2, base): up to three base units borrowed.
+        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(p.low + carry);
+        const Limb borrow =
+            (d < 0 ? 1U : 0U) + (d < -kSignedBase ? 1U : 0U) + (d < -2 * kSignedBase ? 1U : 0U);
+        d += static_cast<std::int64_t>(borrow) * kSignedBase;
         r[i] = static_cast<Limb>(d);
+        carry = p.high + borrow;
     }
     return carry;
 }
 
 Limb divLimb(Limb* q, const Limb* a, std::size_t n, const Divisor& d) {
+    // The remainder stays scaled by 2^shift, which keeps the shifts off the chain from limb to
+    // limb: (rem * base + a[i]) * 2^shift = scaled rem * base + a[i] * 2^shift. As d is below
+    // 10^18 < 2^60, shift is at least 4.
+    const int shift = d.shift();
     Limb rem = 0;
     for (std::size_t i = n; i-- != 0;) {
-        const Wide w = mulWide(rem, kBase) + a[i];
-        q[i] = d.divide(highWord(w), lowWord(w), rem);
+        const Limb x = a[i];
+        const Wide scaled = makeWide(x >> (64 - shift), x << shift);
+        const Wide w = mulWide(rem, kBase) + scaled;
+        q[i] = d.divideScaled(highWord(w), lowWord(w), rem);
     }
-    return rem;
+    return rem >> shift;
 }
 
 }  // namespace kestrum::aserv::kernel::detail

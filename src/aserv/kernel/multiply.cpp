@@ -16,10 +16,18 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
     for (std::size_t k = 0; k < columns; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
-        Wide sum = carry;
-        for (std::size_t i = first; i <= last; ++i) {
-            sum += mulWide(a[i], b[k - i]);
+        // Two running sums halve the chain of double-word additions.
+        Wide even = carry;
+        Wide odd = 0;
+        std::size_t i = first;
+        for (; i < last; i += 2) {
+            even += mulWide(a[i], b[k - i]);
+            odd += mulWide(a[i + 1], b[k - i - 1]);
         }
+        if (i == last) {
+            even += mulWide(a[i], b[k - i]);
+        }
+        const Wide sum = even + odd;
         const Limb hi = highWord(sum);
         const Limb hiQuotient = hi / kBase;
         Limb low = 0;

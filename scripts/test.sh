@@ -15,3 +15,6 @@ for preset in dev asan; do
 done
 
 bash scripts/test-windows.sh
+
+echo "=== fuzzing (bounded session)"
+FUZZ_SECONDS=60 bash scripts/fuzz.sh

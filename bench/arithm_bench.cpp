@@ -1,0 +1,633 @@
+// Side-by-side timing of the Arithm operations against GMP and libmpdec (through Python's
+// decimal module, run as a child process by bench/peer_decimal.py), text in and text out, on the
+// same operands. Prints one table of times and ratios, the peak heap of each Kestrum call, and the
+// longest call on hand-built worst inputs at the length limit.
+//
+// Usage: arithm_bench [path/to/peer_decimal.py]
+#include <gmp.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "arithm.h"
+#include "automation_string.h"
+#include "result_codes.h"
+
+// Heap accounting: every operator new of the process is counted by the usable size of its block,
+// so that the peak of live bytes during one call can be read.
+namespace heap {
+
+std::size_t live = 0;
+std::size_t peak = 0;
+
+void* allocate(std::size_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    live += malloc_usable_size(block);
+    peak = std::max(peak, live);
+    return block;
+}
+
+void release(void* block) noexcept {
+    if (block != nullptr) {
+        live -= malloc_usable_size(block);
+        std::free(block);
+    }
+}
+
+}  // namespace heap
+
+void* operator new(std::size_t size) {
+    return heap::allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return heap::allocate(size);
+}
+void operator delete(void* block) noexcept {
+    heap::release(block);
+}
+void operator delete[](void* block) noexcept {
+    heap::release(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    heap::release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    heap::release(block);
+}
+
+namespace {
+
+using kestrum::api::Arithm;
+using kestrum::api::AutoString;
+using kestrum::api::AutoStringHolder;
+using kestrum::api::ResultCode;
+using Clock = std::chrono::steady_clock;
+
+enum class Op { kAdd, kSub, kComp, kMult, kDiv, kRealAdd, kRealSub, kRealMult };
+
+// The operation's name as the peer script reads it.
+const char* opName(Op op) {
+    switch (op) {
+        case Op::kAdd:
+            return "iadd";
+        case Op::kSub:
+            return "isub";
+        case Op::kComp:
+            return "icomp";
+        case Op::kMult:
+            return "imult";
+        case Op::kDiv:
+            return "idiv";
+        case Op::kRealAdd:
+            return "radd";
+        case Op::kRealSub:
+            return "rsub";
+        case Op::kRealMult:
+            return "rmult";
+    }
+    return "";
+}
+
+bool isPointOp(Op op) {
+    return op == Op::kRealAdd || op == Op::kRealSub || op == Op::kRealMult;
+}
+
+std::u16string widen(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+std::string narrow(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char16_t c : text) {
+        out.push_back(c < 128 ? static_cast<char>(c) : '?');
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timing
+
+constexpr double kBatchSeconds = 0.01;  // one batch of repetitions lasts at least this long
+constexpr int kBatches = 5;             // the best batch counts
+constexpr double kSlowSeconds = 0.05;   // a call slower than this runs only once
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Mean seconds per call of the best batch; a slow call is timed once.
+double timeCalls(const std::function<void()>& call, double firstCall) {
+    if (firstCall > kSlowSeconds) {
+        return firstCall;
+    }
+    const long repetitions = std::max(1L, static_cast<long>(kBatchSeconds / firstCall));
+    double best = firstCall;
+    for (int batch = 0; batch < kBatches; ++batch) {
+        const auto start = Clock::now();
+        for (long i = 0; i < repetitions; ++i) {
+            call();
+        }
+        best = std::min(best, secondsSince(start) / static_cast<double>(repetitions));
+    }
+    return best;
+}
+
+double timeCalls(const std::function<void()>& call) {
+    const auto start = Clock::now();
+    call();
+    return timeCalls(call, secondsSince(start));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Kestrum through class Arithm
+
+// What one call handed back: the result code, the returned strings (owned) and the flag.
+struct ArithmOutcome {
+    ResultCode code = 0;
+    AutoStringHolder first;
+    AutoStringHolder second;
+    std::int16_t number = 0;
+
+    // The result as text: quotient and remainder joined by " r ", a comparison as -1, 0 or 1.
+    [[nodiscard]] std::string text() const {
+        if (code != kestrum::api::kSuccess) {
+            return "error " + std::to_string(kestrum::api::runTimeErrorNumber(code));
+        }
+        std::string out =
+            first ? narrow(kestrum::api::autoStringView(first.get())) : std::to_string(number);
+        if (second) {
+            out += " r " + narrow(kestrum::api::autoStringView(second.get()));
+        }
+        return out;
+    }
+};
+
+ArithmOutcome callArithm(Op op, AutoString a, AutoString b) {
+    const Arithm arithm;
+    ArithmOutcome outcome;
+    AutoString first = nullptr;
+    AutoString second = nullptr;
+    switch (op) {
+        case Op::kAdd:
+            outcome.code = arithm.iadd(&a, &b, &first);
+            break;
+        case Op::kSub:
+            outcome.code = arithm.isub(&a, &b, &first);
+            break;
+        case Op::kMult:
+            outcome.code = arithm.imult(&a, &b, &first);
+            break;
+        case Op::kRealAdd:
+            outcome.code = arithm.radd(&a, &b, &first);
+            break;
+        case Op::kRealSub:
+            outcome.code = arithm.rsub(&a, &b, &first);
+            break;
+        case Op::kRealMult:
+            outcome.code = arithm.rmult(&a, &b, &first);
+            break;
+        case Op::kComp:
+            outcome.code = arithm.icomp(&a, &b, &outcome.number);
+            break;
+        case Op::kDiv:
+            outcome.code = arithm.idiv(&a, &b, &first, &second, &outcome.number);
+            break;
+    }
+    outcome.first.reset(first);
+    outcome.second.reset(second);
+    return outcome;
+}
+
+std::size_t autoStringBytes(const AutoStringHolder& text) {
+    return text ? kestrum::api::autoStringView(text.get()).size() * 2 + 6 : 0;
+}
+
+// One measured Kestrum case: time per call, the heap peak of the first call (operator new plus
+// the returned strings) and the first call's result.
+struct KestrumTiming {
+    double seconds = 0;
+    std::size_t peakBytes = 0;
+    std::string result;
+};
+
+KestrumTiming timeKestrum(Op op, const std::u16string& a, const std::u16string& b) {
+    const AutoStringHolder x(kestrum::api::autoStringAlloc(a));
+    const AutoStringHolder y(kestrum::api::autoStringAlloc(b));
+    KestrumTiming timing;
+    heap::peak = heap::live;
+    const std::size_t base = heap::live;
+    const auto start = Clock::now();
+    double first = 0;
+    {
+        const ArithmOutcome outcome = callArithm(op, x.get(), y.get());
+        first = secondsSince(start);
+        timing.peakBytes =
+            heap::peak - base + autoStringBytes(outcome.first) + autoStringBytes(outcome.second);
+        timing.result = outcome.text();
+    }
+    timing.seconds = timeCalls([&] { callArithm(op, x.get(), y.get()); }, first);
+    return timing;
+}
+
+// ---------------------------------------------------------------------------------------------
+// GMP: integers parsed from decimal text and formatted back; point operands as integers scaled
+// by a power of ten, with the point put back into the result text.
+
+class Mpz {
+  public:
+    Mpz() { mpz_init(value_); }
+    ~Mpz() { mpz_clear(value_); }
+    Mpz(const Mpz&) = delete;
+    Mpz& operator=(const Mpz&) = delete;
+    mpz_ptr get() { return value_; }
+
+  private:
+    mpz_t value_;
+};
+
+std::string toText(Mpz& value) {
+    std::string text(mpz_sizeinbase(value.get(), 10) + 2, '\0');
+    mpz_get_str(text.data(), 10, value.get());
+    text.resize(std::char_traits<char>::length(text.c_str()));
+    return text;
+}
+
+// Parses "iii.fff" as the integer iiifff; returns the count of fraction digits.
+std::size_t parseScaled(Mpz& value, const std::string& text) {
+    const auto point = text.find('.');
+    if (point == std::string::npos) {
+        mpz_set_str(value.get(), text.c_str(), 10);
+        return 0;
+    }
+    std::string digits = text.substr(0, point) + text.substr(point + 1);
+    mpz_set_str(value.get(), digits.c_str(), 10);
+    return text.size() - point - 1;
+}
+
+void scaleUp(Mpz& value, std::size_t digits) {
+    if (digits != 0) {
+        Mpz factor;
+        mpz_ui_pow_ui(factor.get(), 10, digits);
+        mpz_mul(value.get(), value.get(), factor.get());
+    }
+}
+
+// The text of a scaled integer with `fraction` digits after the point, in the form that point
+// multiplication gives when `trim` is set: zeros at the end of the fraction dropped.
+std::string withPoint(Mpz& value, std::size_t fraction, bool trim) {
+    std::string text = toText(value);
+    const std::size_t sign = text.front() == '-' ? 1 : 0;
+    const std::size_t digits = text.size() - sign;
+    if (digits <= fraction) {
+        text.insert(sign, fraction - digits + 1, '0');
+    }
+    text.insert(text.size() - fraction, 1, '.');
+    if (trim) {
+        text.erase(text.find_last_not_of('0') + 1);
+    }
+    return text;
+}
+
+std::string callGmp(Op op, const std::string& a, const std::string& b) {
+    Mpz x;
+    Mpz y;
+    Mpz z;
+    if (isPointOp(op)) {
+        std::size_t fx = parseScaled(x, a);
+        std::size_t fy = parseScaled(y, b);
+        if (op == Op::kRealMult) {
+            mpz_mul(z.get(), x.get(), y.get());
+            return withPoint(z, fx + fy, true);
+        }
+        scaleUp(x, std::max(fx, fy) - fx);
+        scaleUp(y, std::max(fx, fy) - fy);
+        if (op == Op::kRealAdd) {
+            mpz_add(z.get(), x.get(), y.get());
+        } else {
+            mpz_sub(z.get(), x.get(), y.get());
+        }
+        return withPoint(z, std::max(fx, fy), false);
+    }
+    mpz_set_str(x.get(), a.c_str(), 10);
+    mpz_set_str(y.get(), b.c_str(), 10);
+    switch (op) {
+        case Op::kAdd:
+            mpz_add(z.get(), x.get(), y.get());
+            break;
+        case Op::kSub:
+            mpz_sub(z.get(), x.get(), y.get());
+            break;
+        case Op::kMult:
+            mpz_mul(z.get(), x.get(), y.get());
+            break;
+        case Op::kComp: {
+            const int order = mpz_cmp(x.get(), y.get());
+            return std::to_string((order > 0) - (order < 0));
+        }
+        case Op::kDiv: {
+            Mpz remainder;
+            mpz_tdiv_qr(z.get(), remainder.get(), x.get(), y.get());
+            return toText(z) + " r " + toText(remainder);
+        }
+        default:
+            break;
+    }
+    return toText(z);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Workloads
+
+struct Workload {
+    std::string name;
+    std::string size;
+    Op op;
+    std::string a;
+    std::string b;
+};
+
+class DigitSource {
+  public:
+    // `count` random digits, the first one not 0.
+    std::string digits(std::size_t count) {
+        std::string out(count, '0');
+        for (char& c : out) {
+            c = static_cast<char>('0' + digit_(rng_));
+        }
+        if (count != 0) {
+            out[0] = static_cast<char>('1' + leading_(rng_));
+        }
+        return out;
+    }
+    std::string pointed(std::size_t integer, std::size_t fraction) {
+        return digits(integer) + "." + digits(fraction);
+    }
+
+  private:
+    std::mt19937_64 rng_{20240611};
+    std::uniform_int_distribution<int> digit_{0, 9};
+    std::uniform_int_distribution<int> leading_{0, 8};
+};
+
+using Sizes = std::initializer_list<std::size_t>;
+
+std::vector<Workload> tableWorkloads() {
+    DigitSource source;
+    std::vector<Workload> out;
+    const auto n = [](std::size_t v) { return std::to_string(v); };
+    for (const std::size_t size : Sizes{10, 100, 1000, 10000, 32766}) {
+        out.push_back({"add", n(size), Op::kAdd, source.digits(size), source.digits(size)});
+    }
+    for (const std::size_t size : Sizes{10, 100, 1000, 10000, 32766}) {
+        out.push_back({"subtract", n(size), Op::kSub, source.digits(size), source.digits(size)});
+    }
+    for (const std::size_t size : Sizes{10, 100, 1000, 10000, 32766}) {
+        std::string a = source.digits(size);
+        std::string b = a;
+        b.back() = b.back() == '9' ? '8' : static_cast<char>(b.back() + 1);
+        out.push_back({"compare, last digit differs", n(size), Op::kComp, a, b});
+    }
+    for (const std::size_t size : Sizes{10, 100, 1000, 10000, 16383}) {
+        out.push_back({"multiply", n(size) + "x" + n(size), Op::kMult, source.digits(size),
+                       source.digits(size)});
+    }
+    for (const std::size_t size : Sizes{10, 100, 1000, 10000, 32766}) {
+        out.push_back({"divide by half length", n(size) + "/" + n(size / 2), Op::kDiv,
+                       source.digits(size), source.digits(size / 2)});
+    }
+    for (const std::size_t size : Sizes{100, 1000, 10000, 32766}) {
+        out.push_back({"divide by 10 digits", n(size) + "/10", Op::kDiv, source.digits(size),
+                       source.digits(10)});
+    }
+    for (const std::size_t size : Sizes{5, 50, 500, 5000, 16000}) {
+        out.push_back({"point add", n(size) + "." + n(size), Op::kRealAdd,
+                       source.pointed(size, size), source.pointed(size, size)});
+    }
+    for (const std::size_t size : Sizes{5, 50, 500, 5000, 16000}) {
+        out.push_back({"point subtract", n(size) + "." + n(size), Op::kRealSub,
+                       source.pointed(size, size), source.pointed(size, size)});
+    }
+    for (const std::size_t size : Sizes{5, 50, 500, 5000, 8000}) {
+        out.push_back({"point multiply", n(size) + "." + n(size), Op::kRealMult,
+                       source.pointed(size, size), source.pointed(size, size)});
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// libmpdec through the peer script: the workloads go to a file, one "op<TAB>a<TAB>b" line each;
+// the script prints "index<TAB>seconds" lines.
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+struct PipeCloser {
+    void operator()(std::FILE* pipe) const noexcept { pclose(pipe); }
+};
+
+std::map<std::size_t, double> timePeerDecimal(const std::string& script,
+                                              const std::vector<Workload>& workloads) {
+    std::map<std::size_t, double> seconds;
+    char path[] = "/tmp/kestrum-bench-XXXXXX";
+    const int descriptor = mkstemp(path);
+    if (descriptor < 0) {
+        return seconds;
+    }
+    {
+        const std::unique_ptr<std::FILE, FileCloser> file(fdopen(descriptor, "w"));
+        for (const Workload& w : workloads) {
+            std::fprintf(file.get(), "%s\t%s\t%s\n", opName(w.op), w.a.c_str(), w.b.c_str());
+        }
+    }
+    const std::string command = "python3 '" + script + "' '" + path + "'";
+    {
+        const std::unique_ptr<std::FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
+        std::size_t index = 0;
+        double value = 0;
+        while (pipe && std::fscanf(pipe.get(), "%zu %lf", &index, &value) == 2) {
+            seconds[index] = value;
+        }
+    }
+    std::remove(path);
+    return seconds;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Output
+
+std::string micros(double seconds) {
+    if (seconds <= 0) {
+        return "n/a";
+    }
+    const double us = seconds * 1e6;
+    char text[32];
+    std::snprintf(text, sizeof text, us < 10 ? "%.2f" : (us < 1000 ? "%.1f" : "%.0f"), us);
+    return text;
+}
+
+void printTable(const std::string& script) {
+    const std::vector<Workload> workloads = tableWorkloads();
+    std::printf("Timing libmpdec through %s ...\n", script.c_str());
+    std::fflush(stdout);
+    const std::map<std::size_t, double> decimal = timePeerDecimal(script, workloads);
+    if (decimal.empty()) {
+        std::printf("(the peer script gave no figures: libmpdec column left empty)\n");
+    }
+
+    std::printf("\nMicroseconds per call, text in and text out (best of %d batches)\n", kBatches);
+    std::printf("%-28s %-12s %12s %12s %12s %10s %10s\n", "workload", "size", "Kestrum", "GMP",
+                "libmpdec", "best/Kes", "peak KiB");
+    for (std::size_t i = 0; i < workloads.size(); ++i) {
+        const Workload& w = workloads[i];
+        const KestrumTiming kestrum = timeKestrum(w.op, widen(w.a), widen(w.b));
+        std::string gmpResult;
+        const double gmp = timeCalls([&] { gmpResult = callGmp(w.op, w.a, w.b); });
+        const auto found = decimal.find(i);
+        const double mpdec = found == decimal.end() ? 0 : found->second;
+        const double best = mpdec > 0 ? std::min(gmp, mpdec) : gmp;
+        std::printf("%-28s %-12s %12s %12s %12s %10.2f %10.1f%s\n", w.name.c_str(), w.size.c_str(),
+                    micros(kestrum.seconds).c_str(), micros(gmp).c_str(), micros(mpdec).c_str(),
+                    best / kestrum.seconds, static_cast<double>(kestrum.peakBytes) / 1024.0,
+                    kestrum.result == gmpResult ? "" : "  RESULT DIFFERS FROM GMP");
+        std::fflush(stdout);
+    }
+}
+
+// Inputs built to make each operation work hardest at the 32766-character limit, digit-only
+// and not; each is timed over a few calls and the longest call counts.
+struct WorstCase {
+    Op op;
+    std::string description;
+    std::string a;
+    std::string b;
+};
+
+std::vector<WorstCase> worstCases() {
+    constexpr std::size_t kLimit = 32766;
+    constexpr std::size_t kHalf = kLimit / 2;
+    const auto run = [](std::size_t count, char c) { return std::string(count, c); };
+    std::string spaced;
+    for (std::size_t i = 0; i < kLimit; ++i) {
+        spaced.push_back(i % 2 == 0 ? ' ' : '9');
+    }
+    std::string spacedLast8 = spaced;
+    spacedLast8.back() = '8';
+    const std::string nines = run(kLimit, '9');
+    const std::string oneZeros = "1" + run(kLimit - 1, '0');
+    const std::string halfNines = run(kHalf, '9');
+    const std::string halfPower = "1" + run(kHalf - 1, '0');
+    const std::string letterLast = run(kLimit - 1, '9') + "x";
+    const std::string letterFirst = "x" + run(kLimit - 1, '9');
+    const std::string zerosOne = run(kLimit - 1, '0') + "1";
+    const std::string minuses = run(kLimit - 1, '-') + "5";
+    const std::string pointNines = run(kHalf, '9') + "." + run(kHalf - 1, '9');
+    const std::string pointHalf = run(kHalf / 2, '9') + "." + run(kHalf / 2, '9');
+    return {
+        {Op::kComp, "equal but last digit", nines, run(kLimit - 1, '9') + "8"},
+        {Op::kComp, "leading zeros vs none", zerosOne, "1"},
+        {Op::kComp, "blanks everywhere", spaced, spacedLast8},
+        {Op::kComp, "+- and -+ signs", "+-" + run(kLimit - 2, '9'), "-+" + run(kLimit - 2, '9')},
+        {Op::kAdd, "9s + 1 (carry through)", nines, "1"},
+        {Op::kAdd, "9s + 9s", nines, nines},
+        {Op::kAdd, "-9s + 1 (signs differ)", "-" + run(kLimit - 1, '9'), "1"},
+        {Op::kAdd, "blanks everywhere", spaced, spaced},
+        {Op::kAdd, "letter at the end", letterLast, nines},
+        {Op::kAdd, "letter at the front", letterFirst, nines},
+        {Op::kAdd, "+- sign", "+-" + run(kLimit - 2, '9'), nines},
+        {Op::kAdd, "leading zeros", zerosOne, zerosOne},
+        {Op::kAdd, "minus signs all along", minuses, "1"},
+        {Op::kSub, "10..0 - 1 (borrow through)", oneZeros, "1"},
+        {Op::kSub, "minus signs all along", minuses, "-1"},
+        {Op::kSub, "9s - -9s", nines, "-" + run(kLimit - 1, '9')},
+        {Op::kSub, "letter at the front", letterFirst, "1"},
+        {Op::kSub, "leading zeros", zerosOne, oneZeros},
+        {Op::kMult, "9s x 9s, half length each", halfNines, halfNines},
+        {Op::kMult, "product one digit too long", halfNines + "9", halfNines},
+        {Op::kMult, "blanks everywhere", spaced.substr(0, kHalf * 2), spaced.substr(0, kHalf * 2)},
+        {Op::kMult, "letter at the end", halfNines + "x", halfNines},
+        {Op::kMult, "9s x 9", nines, "9"},
+        {Op::kMult, "leading zeros x 9s", zerosOne, halfNines},
+        {Op::kDiv, "9s / 10..0 half length", nines, halfPower},
+        {Op::kDiv, "+- sign / 10..0 half length", "+-" + run(kLimit - 2, '9'), halfPower},
+        {Op::kDiv, "letter at the end / half", letterLast, halfPower},
+        {Op::kDiv, "6, 0s, letter at the end / 6", "6" + run(kLimit - 2, '0') + "x", "6"},
+        {Op::kDiv, "9s / x", nines, "x"},
+        {Op::kDiv, "9s / --7", nines, "--7"},
+        {Op::kDiv, "9s / 2000 minus signs and 7", nines, run(2000, '-') + "7"},
+        {Op::kDiv, "9s / -- and 9s half length", nines, "--" + halfNines},
+        {Op::kDiv, "9s / 1", nines, "1"},
+        {Op::kDiv, "9s / 7", nines, "7"},
+        {Op::kDiv, "9s / divisor with leading zeros", nines, run(kLimit - 10, '0') + "7777777777"},
+        {Op::kDiv, "blanks everywhere / 10 digits", spaced, "1234567890"},
+        {Op::kRealAdd, "9s.9s + .1", pointNines, ".1"},
+        {Op::kRealAdd, "minus signs all along", minuses.substr(1) + ".", "1"},
+        {Op::kRealAdd, "9s.9s + 9s.9s", pointNines, pointNines},
+        {Op::kRealAdd, "blanks and points", spaced.substr(1) + ".", "." + spaced.substr(2)},
+        {Op::kRealSub, "1.0..0 - .0..01", "1." + run(kLimit - 2, '0'), "." + zerosOne.substr(1)},
+        {Op::kRealSub, "letter at the end", pointNines.substr(1) + "x", pointNines},
+        {Op::kRealMult, "9s.9s x 9s.9s, half length each", pointHalf, pointHalf},
+        {Op::kRealMult, "point at the front x 9s", "." + halfNines, halfNines.substr(1) + "."},
+        {Op::kRealMult, "letter at the end", pointHalf + "x", pointHalf},
+    };
+}
+
+constexpr int kWorstCalls = 3;
+constexpr double kCallBudgetSeconds = 0.01;
+
+void printWorstCases() {
+    std::printf("\nWorst inputs at the limit: longest of up to %d calls through Arithm\n",
+                kWorstCalls);
+    std::printf("%-6s %-34s %7s %7s %-12s %12s %10s\n", "op", "input", "len a", "len b", "outcome",
+                "max ms", "peak KiB");
+    double worst = 0;
+    for (const WorstCase& w : worstCases()) {
+        const AutoStringHolder x(kestrum::api::autoStringAlloc(widen(w.a)));
+        const AutoStringHolder y(kestrum::api::autoStringAlloc(widen(w.b)));
+        double longest = 0;
+        std::size_t peak = 0;
+        std::string outcome;
+        for (int call = 0; call < kWorstCalls && (call == 0 || longest < kSlowSeconds); ++call) {
+            heap::peak = heap::live;
+            const std::size_t base = heap::live;
+            const auto start = Clock::now();
+            const ArithmOutcome result = callArithm(w.op, x.get(), y.get());
+            longest = std::max(longest, secondsSince(start));
+            peak = std::max(peak, heap::peak - base + autoStringBytes(result.first) +
+                                      autoStringBytes(result.second));
+            outcome = result.code == kestrum::api::kSuccess ? "ok" : result.text();
+        }
+        worst = std::max(worst, longest);
+        std::printf("%-6s %-34s %7zu %7zu %-12s %12.3f %10.1f%s\n", opName(w.op),
+                    w.description.c_str(), w.a.size(), w.b.size(), outcome.c_str(), longest * 1e3,
+                    static_cast<double>(peak) / 1024.0,
+                    longest > kCallBudgetSeconds ? "  > 10 ms" : "");
+        std::fflush(stdout);
+    }
+    std::printf("Longest call: %.3f ms\n", worst * 1e3);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string script = argc > 1 ? argv[1] : KESTRUM_PEER_SCRIPT;
+    std::printf("Kestrum vs GMP %s and libmpdec (Python decimal)\n", gmp_version);
+    printTable(script);
+    printWorstCases();
+    return 0;
+}

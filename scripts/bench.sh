@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the Arithm benchmark (Release, build/bench) and runs it: Kestrum side by side with GMP
+# and with libmpdec through Python's decimal module, then the worst inputs at the length limit.
+#   JOBS  parallel build jobs (default 2)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/ensure-packages.sh cmake ninja-build g++ libgmp-dev python3
+
+build=build/bench
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF \
+    -DKESTRUM_BUILD_BENCH=ON -DKESTRUM_WARNINGS_AS_ERRORS=OFF >/dev/null
+cmake --build "$build" --target arithm_bench -j "${JOBS:-2}"
+"$build/bench/arithm_bench" bench/peer_decimal.py

@@ -627,6 +627,16 @@ void printWorstCases() {
 int main(int argc, char** argv) {
     const std::string script = argc > 1 ? argv[1] : KESTRUM_PEER_SCRIPT;
     std::printf("Kestrum vs GMP %s and libmpdec (Python decimal)\n", gmp_version);
+    // glibc gives the top of the heap back to the system whenever more than 128 KiB of it is
+    // free, and on this virtual machine every such trim costs a TLB flush of a few hundred
+    // microseconds, charged to whichever call happens to free that memory (calls on operands of
+    // 16000 digits and more free a few hundred KiB of text). The benchmark keeps the memory for
+    // every contender in this process; KESTRUM_BENCH_TRIM=1 measures with glibc's defaults.
+    if (std::getenv("KESTRUM_BENCH_TRIM") == nullptr) {
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+        std::printf(
+            "(heap trimming off for the whole process; KESTRUM_BENCH_TRIM=1 turns it on)\n");
+    }
     printTable(script);
     printWorstCases();
     return 0;

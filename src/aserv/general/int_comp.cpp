@@ -15,7 +15,7 @@ bool isZeroLike(TextView text) {
 }  // namespace
 
 std::int16_t compareBlankFree(TextView a, TextView b) {
-    if (a == b) {
+    if (sameText(a, b)) {
         return 0;
     }
     requireOperandLength(a);
@@ -34,7 +34,7 @@ std::int16_t compareBlankFree(TextView a, TextView b) {
 }
 
 void intComp(TextView a1, TextView a2, std::int16_t& result) {
-    if (a1 == a2) {
+    if (sameText(a1, a2)) {
         result = 0;
         return;
     }

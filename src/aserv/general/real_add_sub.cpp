@@ -30,24 +30,30 @@ Text placePoint(TextView integer, long fractionLength) {
     if (negative) {
         integer.remove_prefix(1);
     }
-    Text digits;
     const long count = lengthOf(integer);
-    if (count < fractionLength) {
-        digits = zeros(fractionLength - count + 1);
+    const bool padded = count < fractionLength;
+    // Padded: "0", then the fraction is zeros followed by all the digits.
+    const TextView integerPart =
+        padded ? TextView(u"0") : firstChars(integer, count - fractionLength);
+    const TextView fractionDigits = padded ? integer : lastChars(integer, fractionLength);
+    const bool zeroFraction = fractionDigits.find_first_not_of(kZero) == TextView::npos;
+
+    Text result;
+    result.reserve(static_cast<std::size_t>(fractionLength) + integer.size() + 3);
+    if (negative) {
+        result.push_back(kMinus);
     }
-    digits.append(integer);
-    const auto total = static_cast<long>(digits.size());
-    const TextView whole = digits;
-    const TextView fraction = lastChars(whole, fractionLength);
-    Text body(firstChars(whole, total - fractionLength));
-    if (fraction != zeros(fractionLength)) {
-        body.push_back(kPoint);
-        body.append(fraction);
+    result.append(integerPart);
+    if (!zeroFraction) {
+        result.push_back(kPoint);
+        result.append(static_cast<std::size_t>(fractionLength) - fractionDigits.size(), kZero);
+        result.append(fractionDigits);
     }
-    if (body.empty()) {
-        body.assign(1, kZero);  // a negative zero with nothing before the point is "-0", never a lone "-"
+    if (result.size() == (negative ? 1U : 0U)) {
+        result.push_back(
+            kZero);  // a negative zero with nothing before the point is "-0", never a lone "-"
     }
-    return withSign(negative, body);
+    return result;
 }
 
 Text realAddOrSubtract(Operation operation, IntegerStep combine, TextView a1, TextView a2) {

@@ -8,10 +8,6 @@
 
 namespace kestrum::aserv {
 
-inline bool digitsOnly(const SignedPair& pair) {
-    return allDigits(pair.first.magnitude) && allDigits(pair.second.magnitude);
-}
-
 // The sign that the comparison gives an operand: texts without digits ("", "-", "+", "-+") read
 // as 0, which is not negative.
 inline int comparisonSign(const SignedText& operand) {

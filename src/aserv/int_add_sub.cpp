@@ -6,7 +6,7 @@
 #include "general/int_add_sub.h"
 #include "int16.h"
 #include "kernel/kernel.h"
-#include "no_spaces.h"
+#include "operand.h"
 
 namespace kestrum::aserv {
 
@@ -25,16 +25,12 @@ Text magnitudeDifference(TextView larger, TextView smaller) {
     return kernel::subtractMagnitudes(larger, smaller);
 }
 
-}  // namespace
-
-Text addBlankFree(TextView a, TextView b) {
-    requireOperandLength(a);
-    requireOperandLength(b);
-    const SignedPair split = splitSigns(a, b);
-    if (!digitsOnly(split)) {
-        return general::addBlankFree(a, b);
+Text add(const Operand& a, const Operand& b) {
+    if (!a.digits() || !b.digits()) {
+        return general::addBlankFree(a.text(), b.text());
     }
-    const auto& [x, y] = split;
+    const SignedText& x = a.split();
+    const SignedText& y = b.split();
     if (x.sign == y.sign) {
         Text sum = kernel::addMagnitudes(x.magnitude, y.magnitude);
         return x.sign == -1 && sum != u"0" ? withSign(true, sum) : sum;
@@ -47,20 +43,18 @@ Text addBlankFree(TextView a, TextView b) {
     return x.sign == 1 ? withSign(true, difference) : difference;
 }
 
-Text subtractBlankFree(TextView a, TextView b) {
-    requireOperandLength(a);
-    requireOperandLength(b);
-    const SignedPair split = splitSigns(a, b);
-    if (!digitsOnly(split)) {
-        return general::subtractBlankFree(a, b);
+Text subtract(const Operand& a, const Operand& b) {
+    if (!a.digits() || !b.digits()) {
+        return general::subtractBlankFree(a.text(), b.text());
     }
-    const auto& [x, y] = split;
+    const SignedText& x = a.split();
+    const SignedText& y = b.split();
     const int order = compareSigned(x, y);
     if (order == 0) {
         return u"0";
     }
     if (comparesEqualToZero(y)) {
-        return Text(a);
+        return Text(a.text());
     }
     if (x.sign != y.sign) {
         return withSign(order == -1, kernel::addMagnitudes(x.magnitude, y.magnitude));
@@ -74,16 +68,23 @@ Text subtractBlankFree(TextView a, TextView b) {
     return order == -1 && difference != u"0" ? withSign(true, difference) : difference;
 }
 
+}  // namespace
+
+// Operand reads blank-free texts in the same single pass, so these are the entry points too.
+Text addBlankFree(TextView a, TextView b) {
+    return add(Operand(a), Operand(b));
+}
+
+Text subtractBlankFree(TextView a, TextView b) {
+    return subtract(Operand(a), Operand(b));
+}
+
 void intAdd(TextView a1, TextView a2, Text& result) {
-    const BlankFreeText a(a1);
-    const BlankFreeText b(a2);
-    result = addBlankFree(a.view(), b.view());
+    result = add(Operand(a1), Operand(a2));
 }
 
 void intSub(TextView a1, TextView a2, Text& result) {
-    const BlankFreeText a(a1);
-    const BlankFreeText b(a2);
-    result = subtractBlankFree(a.view(), b.view());
+    result = subtract(Operand(a1), Operand(a2));
 }
 
 }  // namespace kestrum::aserv

@@ -2,8 +2,8 @@
 
 #include "digit_operands.h"
 #include "general/int_comp.h"
-#include "no_spaces.h"
 #include "number_text.h"
+#include "operand.h"
 
 namespace kestrum::aserv {
 
@@ -12,11 +12,11 @@ void intComp(TextView a1, TextView a2, std::int16_t& result) {
         result = 0;
         return;
     }
-    const BlankFreeText a(a1);
-    const BlankFreeText b(a2);
-    const SignedPair split = splitSigns(a.view(), b.view());
-    result = digitsOnly(split) ? static_cast<std::int16_t>(compareSigned(split.first, split.second))
-                               : general::compareBlankFree(a.view(), b.view());
+    const Operand a(a1);
+    const Operand b(a2);
+    result = a.digits() && b.digits()
+                 ? static_cast<std::int16_t>(compareSigned(a.split(), b.split()))
+                 : general::compareBlankFree(a.text(), b.text());
 }
 
 }  // namespace kestrum::aserv

@@ -5,8 +5,8 @@
 
 #include "int16.h"
 #include "kernel/kernel.h"
-#include "no_spaces.h"
 #include "number_text.h"
+#include "operand.h"
 
 namespace kestrum::aserv {
 
@@ -57,19 +57,16 @@ void requireRowsWithinLimit(TextView multiplicand, TextView multiplier) {
     }
 }
 
-}  // namespace
-
-Text multiplyBlankFree(TextView a, TextView b) {
-    requireOperandLength(a);
-    requireOperandLength(b);
-    const auto [x, y] = splitSigns(a, b);
+Text multiply(const Operand& a, const Operand& b) {
+    const SignedText& x = a.split();
+    const SignedText& y = b.split();
+    if (!a.digits() || !b.digits()) {
+        raise(kNonDigitInAddition);
+    }
     TextView multiplicand = x.magnitude;
     TextView multiplier = y.magnitude;
     if (multiplicand.size() < multiplier.size()) {
         std::swap(multiplicand, multiplier);
-    }
-    if (!allDigits(multiplicand) || !allDigits(multiplier)) {
-        raise(kNonDigitInAddition);
     }
     requireRowsWithinLimit(multiplicand, multiplier);
     const Text product =
@@ -77,10 +74,15 @@ Text multiplyBlankFree(TextView a, TextView b) {
     return withSign(x.sign * y.sign < 0, product);
 }
 
+}  // namespace
+
+// Operand reads blank-free texts in the same single pass, so this is the entry point too.
+Text multiplyBlankFree(TextView a, TextView b) {
+    return multiply(Operand(a), Operand(b));
+}
+
 void intMult(TextView a1, TextView a2, Text& result) {
-    const BlankFreeText a(a1);
-    const BlankFreeText b(a2);
-    result = multiplyBlankFree(a.view(), b.view());
+    result = multiply(Operand(a1), Operand(a2));
 }
 
 }  // namespace kestrum::aserv

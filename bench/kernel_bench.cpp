@@ -177,6 +177,8 @@ const Workload kWorkloads[] = {
     {"multiply", Op::Multiply, 32766, 1000},
     {"multiply", Op::Multiply, 32766, 16383},
     {"multiply", Op::Multiply, 32766, 32766},
+    {"divide", Op::Divide, 10, 5},
+    {"divide", Op::Divide, 19, 9},
     {"divide", Op::Divide, 20, 10},
     {"divide", Op::Divide, 200, 100},
     {"divide", Op::Divide, 1000, 500},

@@ -18,23 +18,26 @@ std::uint64_t load4(const char16_t* p) {
     return x;
 }
 
-// Four digit code units, most significant first, as their value.
-std::uint64_t parse4(const char16_t* p) {
-    std::uint64_t x = load4(p) - kZeros4;
-    x = (x * 10 + (x >> 16)) & 0x0000'FFFF'0000'FFFFULL;
+// Four digit code units, most significant first, with 16 bits each: lanes 0 and 2 get the
+// values of the two pairs.
+std::uint64_t pairs4(const char16_t* p) {
+    const std::uint64_t x = load4(p) - kZeros4;
+    return (x * 10 + (x >> 16)) & 0x0000'FFFF'0000'FFFFULL;
+}
+
+// Eight digits as two four-digit values in the 16-bit lanes 0 (leading) and 1: the pairs of
+// both halves interleaved, then combined in one multiplication.
+std::uint64_t fours8(const char16_t* p) {
+    const std::uint64_t x = pairs4(p) | (pairs4(p + 4) << 16);
     return (x * 100 + (x >> 32)) & 0xFFFF'FFFFULL;
 }
 
-std::uint64_t parse8(const char16_t* p) {
-    return parse4(p) * 10'000 + parse4(p + 4);
-}
-
-std::uint64_t parseShort(const char16_t* p, std::size_t n) {
-    std::uint64_t v = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        v = v * 10 + static_cast<std::uint64_t>(p[i] - u'0');
-    }
-    return v;
+// Sixteen digits: both eight-digit values formed together in 32-bit lanes.
+std::uint64_t parse16(const char16_t* p) {
+    constexpr std::uint64_t kLow16 = 0x0000'FFFF'0000'FFFFULL;
+    const std::uint64_t x = fours8(p) | (fours8(p + 8) << 32);
+    const std::uint64_t y = (x & kLow16) * 10'000 + ((x >> 16) & kLow16);
+    return (y & 0xFFFF'FFFFULL) * 100'000'000 + (y >> 32);
 }
 
 constexpr std::array<char16_t, 200> kPairs = [] {
@@ -62,7 +65,22 @@ void write8(char16_t* out, std::uint64_t v) {
     }
 }
 
-void write18(char16_t* out, Limb v) {
+}  // namespace
+
+std::uint64_t parseWord(const char16_t* p, std::size_t n) {
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        v = v * 10 + static_cast<std::uint64_t>(p[i] - u'0');
+    }
+    return v;
+}
+
+Limb parseLimb(const char16_t* p) {
+    return parse16(p) * 100 + static_cast<Limb>(p[16] - u'0') * 10 +
+           static_cast<Limb>(p[17] - u'0');
+}
+
+void formatLimb(char16_t* out, Limb v) {
     const Limb high = v / 100'000'000;
     const Limb top = high / 100'000'000;
     write2(out, static_cast<std::uint32_t>(top));
@@ -70,7 +88,7 @@ void write18(char16_t* out, Limb v) {
     write8(out + 10, v - high * 100'000'000);
 }
 
-std::size_t limbDigits(Limb v) {
+std::size_t wordDigits(std::uint64_t v) {
     std::size_t n = 1;
     while (v >= 10) {
         v /= 10;
@@ -78,8 +96,6 @@ std::size_t limbDigits(Limb v) {
     }
     return n;
 }
-
-}  // namespace
 
 std::u16string_view stripZeros(std::u16string_view digits) {
     std::size_t i = 0;
@@ -122,10 +138,10 @@ void parseLimbs(std::u16string_view digits, Limb* out) {
     while (left >= kLimbDigits) {
         p -= kLimbDigits;
         left -= kLimbDigits;
-        *out++ = (parse8(p) * 100'000'000 + parse8(p + 8)) * 100 + parseShort(p + 16, 2);
+        *out++ = parseLimb(p);
     }
     if (left != 0) {
-        *out = parseShort(digits.data(), left);
+        *out = parseWord(digits.data(), left);
     }
 }
 
@@ -136,7 +152,7 @@ std::size_t digitCount(const Limb* limbs, std::size_t count) {
     if (count == 0) {
         return 0;
     }
-    return (count - 1) * kLimbDigits + limbDigits(limbs[count - 1]);
+    return (count - 1) * kLimbDigits + wordDigits(limbs[count - 1]);
 }
 
 void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
@@ -147,12 +163,12 @@ void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
         return;
     }
     std::array<char16_t, kLimbDigits> top{};
-    write18(top.data(), limbs[count - 1]);
-    const std::size_t topDigits = limbDigits(limbs[count - 1]);
+    formatLimb(top.data(), limbs[count - 1]);
+    const std::size_t topDigits = wordDigits(limbs[count - 1]);
     std::memcpy(out, top.data() + kLimbDigits - topDigits, topDigits * sizeof(char16_t));
     out += topDigits;
     for (std::size_t i = count - 1; i-- != 0;) {
-        write18(out, limbs[i]);
+        formatLimb(out, limbs[i]);
         out += kLimbDigits;
     }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,18 @@ int compareStripped(std::u16string_view a, std::u16string_view b);
 constexpr std::size_t limbsFor(std::size_t digitCount) {
     return (digitCount + kLimbDigits - 1) / kLimbDigits;
 }
+
+// The value of n <= 19 digits (below 10^19 < 2^64).
+std::uint64_t parseWord(const char16_t* p, std::size_t n);
+
+// The value of the 18 digits at p.
+Limb parseLimb(const char16_t* p);
+
+// Writes v < 10^18 as exactly 18 digits, with leading zeros.
+void formatLimb(char16_t* out, Limb v);
+
+// Number of decimal digits of v (1 for zero).
+std::size_t wordDigits(std::uint64_t v);
 
 // Writes limbsFor(digits.size()) limbs to out.
 void parseLimbs(std::u16string_view digits, Limb* out);

@@ -1,12 +1,15 @@
 #include "kernel.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "digits.h"
 #include "divide.h"
 #include "limb_buffer.h"
 #include "limb_ops.h"
 #include "multiply.h"
+#include "short_divide.h"
 
 namespace kestrum::aserv::kernel {
 namespace {
@@ -26,6 +29,18 @@ class ParsedLimbs : public LimbBuffer {
 
 std::u16string toText(const LimbBuffer& limbs) {
     return detail::limbsToText(limbs.data(), limbs.size());
+}
+
+// Values of up to 19 digits are below 10^19 < 2^64: one machine word holds them.
+constexpr std::size_t kWordDigits = 19;
+
+std::uint64_t wordOf(std::u16string_view digits) {
+    return detail::parseWord(digits.data(), digits.size());
+}
+
+std::u16string wordToText(std::uint64_t v) {
+    const Limb limbs[] = {v % detail::kBase, v / detail::kBase};
+    return detail::limbsToText(limbs, 2);
 }
 
 std::u16string canonical(std::u16string_view stripped) {
@@ -91,13 +106,17 @@ Division divideMagnitudes(std::u16string_view a, std::u16string_view b) {
     if (detail::compareStripped(a, b) < 0) {
         return {u"0", canonical(a)};
     }
+    if (a.size() <= kWordDigits) {
+        const std::uint64_t x = wordOf(a);
+        const std::uint64_t y = wordOf(b);
+        return {wordToText(x / y), wordToText(x % y)};
+    }
+    if (b.size() <= detail::kLimbDigits) {
+        detail::TextQuotient d = detail::divideTextByLimb(a, wordOf(b));
+        return {std::move(d.quotient), detail::limbsToText(&d.remainder, 1)};
+    }
     const ParsedLimbs x(a);
     const ParsedLimbs y(b);
-    if (y.size() == 1) {
-        LimbBuffer q(x.size());
-        const Limb r = detail::divLimb(q.data(), x.data(), x.size(), detail::Divisor(y[0]));
-        return {toText(q), detail::limbsToText(&r, 1)};
-    }
     const detail::LimbQuotient d = detail::divideLimbs(x.data(), x.size(), y.data(), y.size());
     return {detail::limbsToText(d.quotient.data(), d.quotient.size()),
             detail::limbsToText(d.remainder.data(), d.remainder.size())};

@@ -13,17 +13,17 @@ int compareLimbs(const Limb* a, const Limb* b, std::size_t n) {
     return 0;
 }
 
-// In both loops below the carry (borrow) out of a limb is chosen between two outcomes computed
-// without it, so the chain from limb to limb is one select.
+// In both loops below the carry (borrow) is a 0/1 word and the base is added or taken through a
+// mask, so the loops have no data-dependent branches (random limbs would mispredict half of
+// them).
 
 Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     Limb carry = 0;
     std::size_t i = 0;
     for (; i < nb; ++i) {
-        const Limb s = a[i] + b[i];
-        const Limb out = carry != 0 ? (s >= kBase - 1 ? 1U : 0U) : (s >= kBase ? 1U : 0U);
-        r[i] = s + carry - (out != 0 ? kBase : 0);
-        carry = out;
+        const Limb s = a[i] + b[i] + carry;
+        carry = s >= kBase ? 1U : 0U;
+        r[i] = s - (kBase & (0 - carry));
     }
     for (; i < na && carry != 0; ++i) {
         const Limb s = a[i] + 1;
@@ -41,10 +41,9 @@ Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
     std::size_t i = 0;
     for (; i < nb; ++i) {
         const Limb x = a[i];
-        const Limb y = b[i];
-        const Limb out = borrow != 0 ? (x <= y ? 1U : 0U) : (x < y ? 1U : 0U);
-        r[i] = x - y - borrow + (out != 0 ? kBase : 0);
-        borrow = out;
+        const Limb y = b[i] + borrow;
+        borrow = x < y ? 1U : 0U;
+        r[i] = x - y + (kBase & (0 - borrow));
     }
     for (; i < na && borrow != 0; ++i) {
         borrow = a[i] == 0 ? 1 : 0;

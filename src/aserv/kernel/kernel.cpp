@@ -64,6 +64,9 @@ int compareMagnitudes(std::u16string_view a, std::u16string_view b) {
 std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b) {
     a = detail::stripZeros(a);
     b = detail::stripZeros(b);
+    if (a.size() < kWordDigits && b.size() < kWordDigits) {
+        return wordToText(wordOf(a) + wordOf(b));  // below 2 * 10^18
+    }
     if (a.size() < b.size()) {
         std::swap(a, b);
     }
@@ -77,6 +80,9 @@ std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b) {
 std::u16string subtractMagnitudes(std::u16string_view a, std::u16string_view b) {
     a = detail::stripZeros(a);
     b = detail::stripZeros(b);
+    if (a.size() <= kWordDigits) {
+        return wordToText(wordOf(a) - wordOf(b));
+    }
     ParsedLimbs x(a);
     const ParsedLimbs y(b);
     detail::subLimbs(x.data(), x.data(), x.size(), y.data(), y.size());
@@ -88,6 +94,9 @@ std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b) 
     b = detail::stripZeros(b);
     if (a.empty() || b.empty()) {
         return u"0";
+    }
+    if (a.size() + b.size() <= kWordDigits) {
+        return wordToText(wordOf(a) * wordOf(b));  // below 10^19
     }
     if (a.size() < b.size()) {
         std::swap(a, b);

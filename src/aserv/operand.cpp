@@ -5,9 +5,9 @@
 
 namespace kestrum::aserv {
 
-Operand::Operand(TextView source) : text_(source), split_(splitSign(source)) {
+Operand::Operand(TextView source)
+    : text_(source), split_(splitSign(source)), digits_(allDigits(split_.magnitude)) {
     requireOperandLength(source);
-    digits_ = allDigits(split_.magnitude);
     if (digits_ || !hasBlank(source)) {
         return;
     }

@@ -83,7 +83,7 @@ Text realAddOrSubtract(Operation operation, IntegerStep combine, TextView a1, Te
     const PointSplit second = splitAtPoint(b);
     const long fractionLength =
         static_cast<long>(std::max(first.fractionPart.size(), second.fractionPart.size()));
-    const Text integer = combine(scaled(first, fractionLength), scaled(second, fractionLength));
+    Text integer = combine(scaled(first, fractionLength), scaled(second, fractionLength));
     if (integer == u"0") {
         return integer;
     }

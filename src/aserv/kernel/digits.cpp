@@ -6,66 +6,9 @@
 #include <cstring>
 
 namespace kestrum::aserv::kernel::detail {
-namespace {
 
-static_assert(std::endian::native == std::endian::little, "digit packing assumes little endian");
-
-constexpr std::uint64_t kZeros4 = 0x0030'0030'0030'0030ULL;
-
-std::uint64_t load4(const char16_t* p) {
-    std::uint64_t x = 0;
-    std::memcpy(&x, p, sizeof x);
-    return x;
-}
-
-// Four digit code units, most significant first, with 16 bits each: lanes 0 and 2 get the
-// values of the two pairs.
-std::uint64_t pairs4(const char16_t* p) {
-    const std::uint64_t x = load4(p) - kZeros4;
-    return (x * 10 + (x >> 16)) & 0x0000'FFFF'0000'FFFFULL;
-}
-
-// Eight digits as two four-digit values in the 16-bit lanes 0 (leading) and 1: the pairs of
-// both halves interleaved, then combined in one multiplication.
-std::uint64_t fours8(const char16_t* p) {
-    const std::uint64_t x = pairs4(p) | (pairs4(p + 4) << 16);
-    return (x * 100 + (x >> 32)) & 0xFFFF'FFFFULL;
-}
-
-// Sixteen digits: both eight-digit values formed together in 32-bit lanes.
-std::uint64_t parse16(const char16_t* p) {
-    constexpr std::uint64_t kLow16 = 0x0000'FFFF'0000'FFFFULL;
-    const std::uint64_t x = fours8(p) | (fours8(p + 8) << 32);
-    const std::uint64_t y = (x & kLow16) * 10'000 + ((x >> 16) & kLow16);
-    return (y & 0xFFFF'FFFFULL) * 100'000'000 + (y >> 32);
-}
-
-constexpr std::array<char16_t, 200> kPairs = [] {
-    std::array<char16_t, 200> t{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        t[2 * i] = static_cast<char16_t>(u'0' + i / 10);
-        t[2 * i + 1] = static_cast<char16_t>(u'0' + i % 10);
-    }
-    return t;
-}();
-
-void write2(char16_t* out, std::uint32_t v) {
-    std::memcpy(out, &kPairs[2 * v], 2 * sizeof(char16_t));
-}
-
-// Eight digits of v < 10^8, two at a time: v / 10^6 as a fraction with 57 bits, each pair taken
-// from the integer part and the fraction multiplied by 100 (exact for every v < 10^8).
-void write8(char16_t* out, std::uint64_t v) {
-    constexpr std::uint64_t kScale = (std::uint64_t{1} << 57) / 1'000'000 + 1;
-    constexpr std::uint64_t kFraction = (std::uint64_t{1} << 57) - 1;
-    std::uint64_t t = v * kScale;
-    for (std::size_t i = 0; i < 8; i += 2) {
-        write2(out + i, static_cast<std::uint32_t>(t >> 57));
-        t = (t & kFraction) * 100;
-    }
-}
-
-}  // namespace
+using groups::kZeros4;
+using groups::load4;
 
 std::uint64_t parseWord(const char16_t* p, std::size_t n) {
     std::uint64_t v = 0;
@@ -73,19 +16,6 @@ std::uint64_t parseWord(const char16_t* p, std::size_t n) {
         v = v * 10 + static_cast<std::uint64_t>(p[i] - u'0');
     }
     return v;
-}
-
-Limb parseLimb(const char16_t* p) {
-    return parse16(p) * 100 + static_cast<Limb>(p[16] - u'0') * 10 +
-           static_cast<Limb>(p[17] - u'0');
-}
-
-void formatLimb(char16_t* out, Limb v) {
-    const Limb high = v / 100'000'000;
-    const Limb top = high / 100'000'000;
-    write2(out, static_cast<std::uint32_t>(top));
-    write8(out + 2, high - top * 100'000'000);
-    write8(out + 10, v - high * 100'000'000);
 }
 
 std::size_t wordDigits(std::uint64_t v) {

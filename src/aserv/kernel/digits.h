@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "digit_groups.h"
 #include "limb.h"
 
 namespace kestrum::aserv::kernel::detail {
@@ -22,12 +23,6 @@ constexpr std::size_t limbsFor(std::size_t digitCount) {
 
 // The value of n <= 19 digits (below 10^19 < 2^64).
 std::uint64_t parseWord(const char16_t* p, std::size_t n);
-
-// The value of the 18 digits at p.
-Limb parseLimb(const char16_t* p);
-
-// Writes v < 10^18 as exactly 18 digits, with leading zeros.
-void formatLimb(char16_t* out, Limb v);
 
 // Number of decimal digits of v (1 for zero).
 std::size_t wordDigits(std::uint64_t v);

@@ -1,5 +1,7 @@
 #include "short_divide.h"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 #include "digits.h"
@@ -27,6 +29,10 @@ class ScaledChain {
     Limb rem_ = 0;
 };
 
+// How many steps a quotient limb waits before it is written; a power of two, and the count the
+// main loop is unrolled by.
+constexpr std::size_t kLag = 4;
+
 }  // namespace
 
 TextQuotient divideTextByLimb(std::u16string_view a, Limb d) {
@@ -49,9 +55,34 @@ TextQuotient divideTextByLimb(std::u16string_view a, Limb d) {
     char16_t* out = quotient.data();
     formatLimbs(&first, 1, out);
     out += firstDigits;
-    for (std::size_t i = 0; i < groups; ++i) {
-        formatLimb(out, chain.step(parseLimb(p)));
+    // Each quotient limb is written a few steps after it is found, so the writing works on
+    // limbs that are ready while the next steps of the chain are still in flight.
+    std::array<Limb, kLag> pending{};
+    const std::size_t lead = std::min(groups, kLag);
+    for (std::size_t i = 0; i < lead; ++i) {
+        pending[i] = chain.step(parseLimb(p));
         p += kLimbDigits;
+    }
+    std::size_t i = lead;
+    for (; i + kLag <= groups; i += kLag) {
+#pragma GCC unroll 4
+        for (std::size_t j = 0; j < kLag; ++j) {
+            const Limb q = chain.step(parseLimb(p));
+            p += kLimbDigits;
+            formatLimb(out, pending[j]);
+            out += kLimbDigits;
+            pending[j] = q;
+        }
+    }
+    for (; i < groups; ++i) {
+        const Limb q = chain.step(parseLimb(p));
+        p += kLimbDigits;
+        formatLimb(out, pending[i % kLag]);
+        out += kLimbDigits;
+        pending[i % kLag] = q;
+    }
+    for (std::size_t k = groups - lead; k < groups; ++k) {
+        formatLimb(out, pending[k % kLag]);
         out += kLimbDigits;
     }
     return {std::move(quotient), chain.remainder()};

@@ -1,6 +1,6 @@
 // Division of digit text by a divisor of one limb, straight from text to text: each group of 18
-// dividend digits is read just before its division step and each quotient limb written just
-// after it, so the reading and writing overlap the chain of dependent division steps.
+// dividend digits is read just before its division step and each quotient limb written a few
+// steps after it, so the reading and writing overlap the chain of dependent division steps.
 #pragma once
 
 #include <string>

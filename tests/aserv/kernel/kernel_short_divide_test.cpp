@@ -58,7 +58,7 @@ TEST(KernelShortDivision, HandWorkedWordResults) {
 TEST(KernelShortDivision, AroundTheWordBoundaries) {
     std::vector<std::u16string> values;
     for (const std::size_t k : {17U, 18U, 19U, 20U}) {
-        const std::u16string power = u"1" + std::u16string(k, u'0');
+        const std::u16string power = std::u16string(1, u'1').append(k, u'0');
         values.push_back(power);
         values.push_back(std::u16string(k, u'9'));
         values.push_back(power.substr(0, k) + u"1");

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the debug build, the sanitizer build, the Windows DLLs (64-bit
-# under Wine, 32-bit checked statically) and a short fuzzing session.
+# Builds and runs every test: the Windows DLLs (64-bit under Wine, 32-bit checked statically),
+# a short fuzzing session, then the native debug and sanitizer builds with all unit and
+# end-to-end tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/ensure-packages.sh $(cat scripts/native-packages.txt)
+
+bash scripts/test-windows.sh
+
+echo "=== fuzzing (bounded session)"
+FUZZ_SECONDS=60 bash scripts/fuzz.sh
 
 jobs=$(nproc)
 for preset in dev asan; do
@@ -13,8 +19,3 @@ for preset in dev asan; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
-
-bash scripts/test-windows.sh
-
-echo "=== fuzzing (bounded session)"
-FUZZ_SECONDS=60 bash scripts/fuzz.sh

@@ -16,9 +16,11 @@ enum class Operation { kAdd, kSubtract };
 
 // The operand scaled by 10^fractionLength: integer part, fraction part, zeros up to the length.
 Text scaled(const PointSplit& parts, long fractionLength) {
-    Text joined(parts.integerPart);
+    Text joined;
+    joined.reserve(parts.integerPart.size() + static_cast<std::size_t>(fractionLength));
+    joined.append(parts.integerPart);
     joined.append(parts.fractionPart);
-    joined.append(zeros(fractionLength - static_cast<long>(parts.fractionPart.size())));
+    joined.append(static_cast<std::size_t>(fractionLength) - parts.fractionPart.size(), kZero);
     return joined;
 }
 

@@ -44,26 +44,25 @@ Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
     if (negative) {
         digits.remove_prefix(1);
     }
-    Text padded;
+    // The product with zeros in front up to the fraction length: when it is that short, nothing
+    // stands before the point and a "0" goes there.
     const long count = lengthOf(digits);
-    if (count < fractionLength) {
-        padded = zeros(fractionLength - count);
-    }
-    padded.append(digits);
-    const TextView whole = padded;
-    const auto total = static_cast<long>(whole.size());
+    const long padding = count < fractionLength ? fractionLength - count : 0;
+    const TextView integerDigits = firstChars(digits, count + padding - fractionLength);
+    const TextView fractionDigits = lastChars(digits, fractionLength - padding);
 
     Text result;
-    result.reserve(whole.size() + 3);
+    result.reserve(digits.size() + static_cast<std::size_t>(padding) + 3);
     if (negative) {
         result.push_back(kMinus);
     }
-    if (total == fractionLength) {
+    if (integerDigits.empty()) {
         result.push_back(kZero);
     }
-    result.append(firstChars(whole, total - fractionLength));
+    result.append(integerDigits);
     result.push_back(kPoint);
-    result.append(lastChars(whole, fractionLength));
+    result.append(static_cast<std::size_t>(padding), kZero);
+    result.append(fractionDigits);
     requireOperandLength(result);  // the trailing-zero scan takes its length, then removes blanks
     result.erase(result.find_last_not_of(kZero) + 1);
     return result;

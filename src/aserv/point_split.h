@@ -1,6 +1,10 @@
 // Splitting a number text at its decimal point, shared by the operations on numbers with a point.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
 #include "text.h"
 #include "text_ops.h"
 
@@ -29,5 +33,39 @@ inline PointSplit splitAtPoint(TextView text) {
     }
     return {firstChars(text, position - 1), lastChars(text, length - position)};
 }
+
+// An operand scaled to an integer text: its integer part, its fraction part, then zeros up to
+// `fractionLength` fraction digits. Short texts stay in the object, so the common small
+// operation allocates nothing for them. Not copyable: view() points into the object.
+class ScaledText {
+  public:
+    ScaledText(const PointSplit& parts, std::size_t fractionLength) {
+        const std::size_t size = parts.integerPart.size() + fractionLength;
+        char16_t* out = nullptr;
+        if (size <= local_.size()) {
+            out = local_.data();
+        } else {
+            heap_.resize(size);
+            out = heap_.data();
+        }
+        const TextView view(out, size);
+        out = std::copy(parts.integerPart.begin(), parts.integerPart.end(), out);
+        out = std::copy(parts.fractionPart.begin(), parts.fractionPart.end(), out);
+        std::fill(out, out + (fractionLength - parts.fractionPart.size()), kZero);
+        view_ = view;
+    }
+    ScaledText(const ScaledText&) = delete;
+    ScaledText& operator=(const ScaledText&) = delete;
+    ScaledText(ScaledText&&) = delete;
+    ScaledText& operator=(ScaledText&&) = delete;
+    ~ScaledText() = default;
+
+    [[nodiscard]] TextView view() const noexcept { return view_; }
+
+  private:
+    std::array<char16_t, 64> local_{};
+    Text heap_;
+    TextView view_;
+};
 
 }  // namespace kestrum::aserv

@@ -14,16 +14,6 @@ namespace {
 
 enum class Operation { kAdd, kSubtract };
 
-// The operand scaled by 10^fractionLength: integer part, fraction part, zeros up to the length.
-Text scaled(const PointSplit& parts, long fractionLength) {
-    Text joined;
-    joined.reserve(parts.integerPart.size() + static_cast<std::size_t>(fractionLength));
-    joined.append(parts.integerPart);
-    joined.append(parts.fractionPart);
-    joined.append(static_cast<std::size_t>(fractionLength) - parts.fractionPart.size(), kZero);
-    return joined;
-}
-
 // Puts the point back into an integer result with `fractionLength` fraction digits. An
 // all-zero fraction is dropped together with the point; a result with fewer digits than the
 // fraction gets exactly one "0" before the point.
@@ -85,7 +75,9 @@ Text realAddOrSubtract(Operation operation, IntegerStep combine, TextView a1, Te
     const PointSplit second = splitAtPoint(b);
     const long fractionLength =
         static_cast<long>(std::max(first.fractionPart.size(), second.fractionPart.size()));
-    Text integer = combine(scaled(first, fractionLength), scaled(second, fractionLength));
+    const ScaledText n1(first, static_cast<std::size_t>(fractionLength));
+    const ScaledText n2(second, static_cast<std::size_t>(fractionLength));
+    Text integer = combine(n1.view(), n2.view());
     if (integer == u"0") {
         return integer;
     }

@@ -14,12 +14,6 @@ bool isZeroText(TextView text) {
     return text.empty() || text == u"." || text == u"0";
 }
 
-Text joined(const PointSplit& parts) {
-    Text text(parts.integerPart);
-    text.append(parts.fractionPart);
-    return text;
-}
-
 }  // namespace
 
 Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
@@ -37,7 +31,9 @@ Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
     const PointSplit second = splitAtPoint(b);
     const long fractionLength = checked16(static_cast<long>(first.fractionPart.size()) +
                                           static_cast<long>(second.fractionPart.size()));
-    const Text product = multiply(joined(first), joined(second));
+    const ScaledText n1(first, first.fractionPart.size());
+    const ScaledText n2(second, second.fractionPart.size());
+    const Text product = multiply(n1.view(), n2.view());
 
     TextView digits = product;
     const bool negative = !digits.empty() && digits.front() == kMinus;

@@ -8,16 +8,19 @@
 namespace kestrum::aserv::kernel::detail {
 namespace {
 
-// Column-wise product: each column is summed in a double word, then split into a result limb
-// and a carry. The shorter operand stays below 256 limbs, so a column sum never overflows.
+// Column-wise product: each column is summed in a double word (the shorter operand stays below
+// 256 limbs, so a sum never overflows) and split on its own into S = (q1 * base + q0) * base + low.
+// Only a few additions then carry from one column to the next, so the divisions of successive
+// columns do not wait for each other.
 void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    Wide carry = 0;
+    Limb carry = 0;    // q0 of the previous column, q1 of the one before it, and the overflow
+    Limb pending = 0;  // q1 of the previous column
     const std::size_t columns = na + nb - 1;
     for (std::size_t k = 0; k < columns; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
         // Two running sums halve the chain of double-word additions.
-        Wide even = carry;
+        Wide even = 0;
         Wide odd = 0;
         std::size_t i = first;
         for (; i < last; i += 2) {
@@ -29,13 +32,20 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
         }
         const Wide sum = even + odd;
         const Limb hi = highWord(sum);
-        const Limb hiQuotient = hi / kBase;
         Limb low = 0;
-        const Limb loQuotient = kBaseDivisor.divide(hi % kBase, lowWord(sum), low);
-        r[k] = low;
-        carry = makeWide(hiQuotient, loQuotient);
+        const Limb mid = kBaseDivisor.divide(hi % kBase, lowWord(sum), low);
+        // S / base = (hi / base) * 2^64 + mid < 2^128 / 10^18, so q1 < 2^128 / 10^36 < 341.
+        Limb q0 = 0;
+        const Limb q1 = kBaseDivisor.divide(hi / kBase, mid, q0);
+        // low + carry < base + (base + 341 + 2) < 3 * base.
+        const Limb t = low + carry;
+        const Limb over = (t >= kBase ? 1U : 0U) + (t >= 2 * kBase ? 1U : 0U);
+        r[k] = t - over * kBase;
+        carry = q0 + pending + over;
+        pending = q1;
     }
-    r[columns] = lowWord(carry);
+    // The product has na + nb limbs, so the last column's q1 is zero and carry is the top limb.
+    r[columns] = carry;
 }
 
 void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,

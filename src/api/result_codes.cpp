@@ -21,8 +21,6 @@ std::u16string describeResult(ResultCode code) {
     switch (code) {
         case kSuccess:
             return u"Success";
-        case kNotImplemented:
-            return u"Not implemented";
         case kNullPointer:
             return u"A required variable address is null";
         case kOutOfMemory:

@@ -33,14 +33,16 @@ Text add(const Operand& a, const Operand& b) {
     const SignedText& y = b.split();
     if (x.sign == y.sign) {
         Text sum = kernel::addMagnitudes(x.magnitude, y.magnitude);
-        return x.sign == -1 && sum != u"0" ? withSign(true, sum) : sum;
+        const bool negative = x.sign == -1 && sum != u"0";
+        return withSign(negative, std::move(sum));
     }
     if (kernel::compareMagnitudes(x.magnitude, y.magnitude) >= 0) {
         Text difference = magnitudeDifference(x.magnitude, y.magnitude);
-        return x.sign == -1 && difference != u"0" ? withSign(true, difference) : difference;
+        const bool negative = x.sign == -1 && difference != u"0";
+        return withSign(negative, std::move(difference));
     }
     Text difference = magnitudeDifference(y.magnitude, x.magnitude);
-    return x.sign == 1 ? withSign(true, difference) : difference;
+    return withSign(x.sign == 1, std::move(difference));
 }
 
 Text subtract(const Operand& a, const Operand& b) {
@@ -65,7 +67,8 @@ Text subtract(const Operand& a, const Operand& b) {
         std::swap(larger, smaller);
     }
     Text difference = kernel::subtractMagnitudes(larger, smaller);
-    return order == -1 && difference != u"0" ? withSign(true, difference) : difference;
+    const bool negative = order == -1 && difference != u"0";
+    return withSign(negative, std::move(difference));
 }
 
 }  // namespace

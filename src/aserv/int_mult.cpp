@@ -69,9 +69,9 @@ Text multiply(const Operand& a, const Operand& b) {
         std::swap(multiplicand, multiplier);
     }
     requireRowsWithinLimit(multiplicand, multiplier);
-    const Text product =
+    Text product =
         multiplier.empty() ? Text(u"0") : kernel::multiplyMagnitudes(multiplicand, multiplier);
-    return withSign(x.sign * y.sign < 0, product);
+    return withSign(x.sign * y.sign < 0, std::move(product));
 }
 
 }  // namespace

@@ -85,14 +85,11 @@ inline TextView stripLeadingZeros(TextView text) {
 }
 
 // Text `body` with "-" in front when `negative`.
-inline Text withSign(bool negative, TextView body) {
-    Text out;
-    out.reserve(body.size() + 1);
+inline Text withSign(bool negative, Text body) {
     if (negative) {
-        out.push_back(kMinus);
+        body.insert(body.begin(), kMinus);
     }
-    out.append(body);
-    return out;
+    return body;
 }
 
 // Reads the digit at 0-based index `i` of `text` as if the text were zero-filled on the left

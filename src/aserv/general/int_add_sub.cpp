@@ -93,7 +93,7 @@ Level addLevel(TextView a, TextView b) {
         requireDigits(x.magnitude, y.magnitude, kNonDigitInAddition);
         Text sum = addDigits(x.magnitude, y.magnitude);
         const bool negative = x.sign == -1 && sum != u"0";
-        return endsWith(negative ? withSign(true, sum) : std::move(sum));
+        return endsWith(withSign(negative, std::move(sum)));
     }
     // Different signs: subtract the magnitude that is not smaller.
     if (compareBlankFree(x.magnitude, y.magnitude) >= 0) {
@@ -127,7 +127,7 @@ Level subtractLevel(TextView a, TextView b) {
     requireDigits(larger, smaller, kNonDigitInSubtraction);
     Text difference = subtractDigits(larger, smaller);
     const bool negative = order == -1 && difference != u"0";
-    return endsWith(negative ? withSign(true, difference) : std::move(difference));
+    return endsWith(withSign(negative, std::move(difference)));
 }
 
 // Addition and subtraction call each other, one sign character fewer at each call, for

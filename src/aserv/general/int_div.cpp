@@ -62,7 +62,7 @@ long subtractMinusRun(Text& window, const MinusRun& run) {
     Text last = division.remainder == u"0"
                     ? Text(run.digits)
                     : kernel::subtractMagnitudes(run.digits, division.remainder);
-    window = withSign(true, last);
+    window = withSign(true, std::move(last));
     return count;
 }
 

@@ -53,7 +53,7 @@ Text multiplyBlankFree(TextView a, TextView b) {
         }
         sum = addBlankFree(row, sum);
     }
-    return withSign(x.sign * y.sign < 0, sum);
+    return withSign(x.sign * y.sign < 0, std::move(sum));
 }
 
 void intMult(TextView a1, TextView a2, Text& result) {

@@ -9,8 +9,8 @@
 namespace kestrum::api {
 
 inline constexpr ResultCode kSuccess = 0;
-inline constexpr ResultCode kNullPointer = static_cast<ResultCode>(0x80004003U);     // E_POINTER
-inline constexpr ResultCode kUnexpected = static_cast<ResultCode>(0x8000FFFFU);      // E_UNEXPECTED
+inline constexpr ResultCode kNullPointer = static_cast<ResultCode>(0x80004003U);  // E_POINTER
+inline constexpr ResultCode kUnexpected = static_cast<ResultCode>(0x8000FFFFU);   // E_UNEXPECTED
 inline constexpr ResultCode kOutOfMemory = static_cast<ResultCode>(0x8007000EU);  // E_OUTOFMEMORY
 
 // Base of run-time error results: severity error, FACILITY_CONTROL (10), code 0.

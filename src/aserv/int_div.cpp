@@ -53,13 +53,6 @@ bool divideFromDigitPrefix(TextView dividend, TextView divisor, Text& m, Text& r
     return true;
 }
 
-// "-" in front of a result that is not "0".
-void signUnlessZero(Text& text) {
-    if (text != u"0") {
-        text.insert(text.begin(), kMinus);
-    }
-}
-
 }  // namespace
 
 void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
@@ -104,10 +97,7 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
         m = std::move(division.quotient);
         r = std::move(division.remainder);
     }
-    if (negative) {
-        signUnlessZero(m);
-        signUnlessZero(r);
-    }
+    general::finishDivision(m, r, negative);
 }
 
 }  // namespace kestrum::aserv

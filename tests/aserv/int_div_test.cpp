@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "general/int_add_sub.h"
+#include "general/int_comp.h"
 #include "general/int_div.h"
 #include "test_support.h"
 
@@ -164,6 +166,31 @@ INSTANTIATE_TEST_SUITE_P(
                     DivCase{u"7", Text(32767, u'0'), failsUntouched(kOverflow)},
                     DivCase{Text(32766, u'1') + u" ", u"-7", failsUntouched(kOverflow)}));
 
+// Dividends holding a non-digit: the digits in front of it are divided fast and the division goes
+// on step by step from the rebuilt window; windows that can only stay smaller, and subtraction
+// loops that can never end, are settled at once. Worked out by hand, position by position.
+INSTANTIATE_TEST_SUITE_P(
+    NonDigitInTheDividend, IntDivTest,
+    testing::Values(
+        // 7 | 0 | 0 | 0 | . | 5: one "1", then windows 0, 00, 000, 000., 000.5 all smaller.
+        DivCase{u"7000.5", u"7", quotient(u"100000", u".5")},
+        DivCase{u"7000.5", u"-7", quotient(u"-100000", u"-.5")},
+        // The window equals the divisor; the next one starts with the "-", then stays negative.
+        DivCase{u"7-5", u"7", quotient(u"100", u"-5")},
+        // After the equal window the "+" stands alone, reads as zero, then "+9" is 9.
+        DivCase{u"7+9", u"7", quotient(u"101", u"2")},
+        // 14 leaves 0 after two subtractions; "0a" is larger than 7 and its subtraction fails.
+        DivCase{u"14a", u"7", failsWith(kNonDigitInSubtraction, u"2")},
+        // 50 gives 7 (remainder 1); "1a" fails in the subtraction.
+        DivCase{u"50a", u"7", failsWith(kNonDigitInSubtraction, u"7")},
+        // A leading "." keeps every window below the divisor.
+        DivCase{u"0.000", u"7", quotient(u"0", u".000")},
+        // A divisor whose split leaves "-1" or "-0" never shrinks the window: the count overflows.
+        DivCase{u"55", u"--1", failsWith(kOverflow, u"")},
+        DivCase{u"55", u"+-0", failsWith(kOverflow, u"")},
+        // The non-digit inside the first window.
+        DivCase{u"1a00", u"123", failsWith(kNonDigitInSubtraction, u"")}));
+
 TEST(IntDivFlag, IsSetOnlyByZeroDivisionAndNeverCleared) {
     for (const auto div : {intDiv, general::intDiv}) {
         Text m;
@@ -251,6 +278,78 @@ TEST(IntDivProperties, QuotientAndRemainderRebuildTheDividend) {
         ASSERT_LT(support::compareMagnitudes(rest, y.value.magnitude), 0);
         ASSERT_EQ(support::addMagnitudes(support::multiplyMagnitudes(q, y.value.magnitude), rest),
                   x.value.magnitude);
+    }
+}
+
+// Random dividends made of a digit prefix, one character that is not a digit and a tail, by
+// divisors of digits (leading zeros too): the entry point and the step-by-step path agree on
+// quotient, remainder and error.
+TEST(DivisionPaths, DigitPrefixThenNonDigitAgreesWithStepByStep) {
+    std::mt19937 random(20261207);
+    const std::u16string odd = u"+-.a \u00E9";
+    auto digits = [&random](std::size_t count) {
+        Text text;
+        std::uniform_int_distribution<int> digit(0, 9);
+        std::bernoulli_distribution zeroRun(0.2);
+        for (std::size_t i = 0; i < count; ++i) {
+            text.push_back(static_cast<char16_t>(u'0' + (zeroRun(random) ? 0 : digit(random))));
+        }
+        return text;
+    };
+    std::uniform_int_distribution<std::size_t> length(0, 60);
+    std::uniform_int_distribution<std::size_t> pick(0, odd.size() - 1);
+    for (int round = 0; round < 3000; ++round) {
+        const Text divisor = (round % 7 == 0 ? u"00" : u"") + digits(1 + length(random) / 6);
+        // A prefix that repeats the divisor divides exactly, ending with the quotient digit 1.
+        Text dividend = round % 3 == 1 ? divisor + divisor : digits(length(random));
+        dividend.push_back(odd[pick(random)]);
+        dividend += digits(length(random) / 4);
+        const Text signedDivisor = (round % 3 == 0 ? u"-" : u"") + divisor;
+        ASSERT_EQ(divide(intDiv, dividend, signedDivisor),
+                  divide(general::intDiv, dividend, signedDivisor))
+            << testing::PrintToString(dividend) << " / " << testing::PrintToString(signedDivisor);
+    }
+}
+
+// The repeated subtraction of a divisor whose magnitude is a run of "-" signs and digits,
+// settled without looping, against the loop itself run with the step-by-step subtraction: a
+// window as long as the divisor gives exactly one quotient character, count + 48.
+TEST(DivisionPaths, MinusRunDivisorsMatchTheSubtractionLoop) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (const Text digits : {u"7", u"07", u"10", u"3", u"0"}) {
+        for (std::size_t signs = 1; signs <= 4; ++signs) {
+            const Text magnitude = Text(signs, u'-') + digits;
+            const int rounds =
+                signs % 2 == 0 ? 12 : (digits == u"7" ? 1 : 0);  // odd runs loop 32767 times
+            for (int round = 0; round < rounds; ++round) {
+                Text window;
+                for (std::size_t i = 0; i < magnitude.size(); ++i) {
+                    window.push_back(static_cast<char16_t>(u'0' + digit(random)));
+                }
+                DivOutcome expected = failsWith(0, u"");
+                Text w = window;
+                long count = 1;
+                while (true) {
+                    w = general::subtractBlankFree(w, magnitude);
+                    if (general::compareBlankFree(w, magnitude) < 0) {
+                        break;
+                    }
+                    if (++count > 32767) {
+                        expected = failsWith(kOverflow, u"");
+                        break;
+                    }
+                }
+                if (expected.error == 0 && count > 207) {
+                    expected = failsWith(kInvalidArgument, u"");
+                } else if (expected.error == 0) {
+                    expected = quotient(Text(1, static_cast<char16_t>(u'0' + count)), w);
+                }
+                const Text divisor = u"+" + magnitude;
+                EXPECT_EQ(divide(intDiv, window, divisor), expected)
+                    << testing::PrintToString(window) << " / " << testing::PrintToString(divisor);
+            }
+        }
     }
 }
 

@@ -8,19 +8,19 @@
 namespace kestrum::aserv::kernel::detail {
 namespace {
 
-// Column-wise product: each column is summed in a double word (the shorter operand stays below
-// 256 limbs, so a sum never overflows) and split on its own into S = (q1 * base + q0) * base + low.
-// Only a few additions then carry from one column to the next, so the divisions of successive
-// columns do not wait for each other.
+static_assert(kKaratsubaThreshold <= 64, "a schoolbook column sum must stay below 2^126");
+
+// Column-wise product: each column is summed in a double word together with the carry from the
+// column below and split once. A column has fewer than kKaratsubaThreshold terms, so its sum
+// stays below 2^126 as splitColumn requires.
 void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    Limb carry = 0;    // q0 of the previous column, q1 of the one before it, and the overflow
-    Limb pending = 0;  // q1 of the previous column
+    Wide carry = 0;
     const std::size_t columns = na + nb - 1;
     for (std::size_t k = 0; k < columns; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
         // Two running sums halve the chain of double-word additions.
-        Wide even = 0;
+        Wide even = carry;
         Wide odd = 0;
         std::size_t i = first;
         for (; i < last; i += 2) {
@@ -30,22 +30,12 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
         if (i == last) {
             even += mulWide(a[i], b[k - i]);
         }
-        const Wide sum = even + odd;
-        const Limb hi = highWord(sum);
-        Limb low = 0;
-        const Limb mid = kBaseDivisor.divide(hi % kBase, lowWord(sum), low);
-        // S / base = (hi / base) * 2^64 + mid < 2^128 / 10^18, so q1 < 2^128 / 10^36 < 341.
-        Limb q0 = 0;
-        const Limb q1 = kBaseDivisor.divide(hi / kBase, mid, q0);
-        // low + carry < base + (base + 341 + 2) < 3 * base.
-        const Limb t = low + carry;
-        const Limb over = (t >= kBase ? 1U : 0U) + (t >= 2 * kBase ? 1U : 0U);
-        r[k] = t - over * kBase;
-        carry = q0 + pending + over;
-        pending = q1;
+        const ColumnSplit split = splitColumn(even + odd);
+        r[k] = split.digit;
+        carry = split.carry;
     }
-    // The product has na + nb limbs, so the last column's q1 is zero and carry is the top limb.
-    r[columns] = carry;
+    // The product has na + nb limbs, so the last carry is a single limb.
+    r[columns] = lowWord(carry);
 }
 
 void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,

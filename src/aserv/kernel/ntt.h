@@ -4,7 +4,7 @@
 //
 // Exactness: a column sum of an na x nb limb product has at most min(na, nb) <= L / 2 + 1 terms,
 // each below 10^36, where L <= kTransformMaxLength = 2^12 is the transform length. So every
-// column is below 2049 * 10^36 < 2^121, far below the product of the three primes (> 2^185),
+// column is below 2049 * 10^36 < 2^131, far below the product of the three primes (> 2^185),
 // and its residues determine it exactly.
 #pragma once
 

@@ -58,6 +58,32 @@ TEST(KernelLimbOps, BaseMultiplierSplitsEveryProductExactly) {
     }
 }
 
+TEST(KernelLimbOps, ColumnSplitIsExactUpToItsBound) {
+    std::mt19937_64 rng(12);
+    const std::vector<Limb> limbs = sampleLimbs(rng, 64);
+    std::vector<Wide> sums = {0, 1, kTop, kBase, detail::makeWide((Limb{1} << 62) - 1, ~Limb{0})};
+    for (std::size_t terms = 1; terms <= 64; terms *= 2) {
+        for (std::size_t start = 0; start + terms <= limbs.size(); start += terms) {
+            Wide sum = 0;
+            Wide nines = 0;
+            for (std::size_t i = start; i < start + terms; ++i) {
+                sum += detail::mulWide(limbs[i], limbs[limbs.size() - 1 - i]);
+                nines += detail::mulWide(kTop, kTop);
+            }
+            sums.push_back(sum);
+            sums.push_back(nines);
+        }
+    }
+    for (const Wide t : sums) {
+        const detail::ColumnSplit split = detail::splitColumn(t);
+        const Limb carryLow = detail::lowWord(split.carry);
+        const Wide back = detail::mulWide(carryLow, kBase) +
+                          detail::makeWide(detail::highWord(split.carry) * kBase, 0) + split.digit;
+        ASSERT_LT(split.digit, kBase);
+        ASSERT_TRUE(back == t) << detail::highWord(t) << ":" << detail::lowWord(t);
+    }
+}
+
 TEST(KernelLimbOps, MultiplyAndMultiplySubtractMatchPerLimbReferences) {
     std::mt19937_64 rng(12);
     const std::vector<Limb> a = sampleLimbs(rng, 64);

@@ -179,7 +179,8 @@ struct ArithmOutcome {
 };
 
 ArithmOutcome callArithm(Op op, AutoString a, AutoString b) {
-    const Arithm arithm;
+    // One object for the whole run, as a client keeps the object it created for its calls.
+    static const Arithm arithm;
     ArithmOutcome outcome;
     AutoString first = nullptr;
     AutoString second = nullptr;

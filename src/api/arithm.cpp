@@ -27,13 +27,14 @@ ResultCode currentFailure() noexcept {
 }
 
 ResultCode callStringProcedure(StringProcedure procedure, AutoString* a1, AutoString* a2,
-                               AutoString* result) noexcept {
+                               AutoString* result, ResultText& results) noexcept {
     if (a1 == nullptr || a2 == nullptr || result == nullptr) {
         return kNullPointer;
     }
     *result = nullptr;
     try {
-        Text local;
+        ResultText::Loan loan(results);
+        Text& local = loan.text();
         procedure(autoStringView(*a1), autoStringView(*a2), local);
         AutoString value = autoStringAlloc(local);
         if (value == nullptr) {
@@ -63,15 +64,15 @@ bool storeIfChanged(AutoString* target, TextView text) noexcept {
 }  // namespace
 
 ResultCode Arithm::iadd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intAdd, a1, a2, result);
+    return callStringProcedure(aserv::intAdd, a1, a2, result, results_);
 }
 
 ResultCode Arithm::isub(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intSub, a1, a2, result);
+    return callStringProcedure(aserv::intSub, a1, a2, result, results_);
 }
 
 ResultCode Arithm::imult(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intMult, a1, a2, result);
+    return callStringProcedure(aserv::intMult, a1, a2, result, results_);
 }
 
 ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoString* r,
@@ -102,15 +103,15 @@ ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoStrin
 }
 
 ResultCode Arithm::radd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realAdd, a1, a2, result);
+    return callStringProcedure(aserv::realAdd, a1, a2, result, results_);
 }
 
 ResultCode Arithm::rsub(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realSub, a1, a2, result);
+    return callStringProcedure(aserv::realSub, a1, a2, result, results_);
 }
 
 ResultCode Arithm::rmult(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realMult, a1, a2, result);
+    return callStringProcedure(aserv::realMult, a1, a2, result, results_);
 }
 
 ResultCode Arithm::icomp(AutoString* a1, AutoString* a2, std::int16_t* result) const noexcept {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "automation_string.h"
+#include "result_text.h"
 
 namespace kestrum::api {
 
@@ -29,6 +30,9 @@ class Arithm {
 
     // -1, 0 or 1 into *result; 0 on failure.
     ResultCode icomp(AutoString* a1, AutoString* a2, std::int16_t* result) const noexcept;
+
+  private:
+    mutable ResultText results_;
 };
 
 }  // namespace kestrum::api

@@ -15,79 +15,83 @@ namespace {
 // What subtraction gives for two digit-only magnitudes when `larger` is not smaller than
 // `smaller`: "0" for equal values, `larger` as written when `smaller` is zero, else the
 // difference in canonical form.
-Text magnitudeDifference(TextView larger, TextView smaller) {
+void magnitudeDifference(TextView larger, TextView smaller, Text& out) {
     if (kernel::compareMagnitudes(larger, smaller) == 0) {
-        return u"0";
+        out.assign(1, u'0');
+    } else if (kernel::significantLength(smaller) == 0) {
+        out.assign(larger);
+    } else {
+        kernel::subtractMagnitudes(larger, smaller, out);
     }
-    if (kernel::significantLength(smaller) == 0) {
-        return Text(larger);
-    }
-    return kernel::subtractMagnitudes(larger, smaller);
 }
 
-Text add(const Operand& a, const Operand& b) {
+// The results are written into `result`, whose storage is reused.
+void add(const Operand& a, const Operand& b, Text& result) {
     if (!a.digits() || !b.digits()) {
-        return general::addBlankFree(a.text(), b.text());
+        result = general::addBlankFree(a.text(), b.text());
+        return;
     }
     const SignedText& x = a.split();
     const SignedText& y = b.split();
     if (x.sign == y.sign) {
-        Text sum = kernel::addMagnitudes(x.magnitude, y.magnitude);
-        const bool negative = x.sign == -1 && sum != u"0";
-        return withSign(negative, std::move(sum));
+        kernel::addMagnitudes(x.magnitude, y.magnitude, result);
+        prependSign(x.sign == -1 && result != u"0", result);
+    } else if (kernel::compareMagnitudes(x.magnitude, y.magnitude) >= 0) {
+        magnitudeDifference(x.magnitude, y.magnitude, result);
+        prependSign(x.sign == -1 && result != u"0", result);
+    } else {
+        magnitudeDifference(y.magnitude, x.magnitude, result);
+        prependSign(x.sign == 1, result);
     }
-    if (kernel::compareMagnitudes(x.magnitude, y.magnitude) >= 0) {
-        Text difference = magnitudeDifference(x.magnitude, y.magnitude);
-        const bool negative = x.sign == -1 && difference != u"0";
-        return withSign(negative, std::move(difference));
-    }
-    Text difference = magnitudeDifference(y.magnitude, x.magnitude);
-    return withSign(x.sign == 1, std::move(difference));
 }
 
-Text subtract(const Operand& a, const Operand& b) {
+void subtract(const Operand& a, const Operand& b, Text& result) {
     if (!a.digits() || !b.digits()) {
-        return general::subtractBlankFree(a.text(), b.text());
+        result = general::subtractBlankFree(a.text(), b.text());
+        return;
     }
     const SignedText& x = a.split();
     const SignedText& y = b.split();
     const int order = compareSigned(x, y);
     if (order == 0) {
-        return u"0";
+        result.assign(1, u'0');
+    } else if (comparesEqualToZero(y)) {
+        result.assign(a.text());
+    } else if (x.sign != y.sign) {
+        kernel::addMagnitudes(x.magnitude, y.magnitude, result);
+        prependSign(order == -1, result);
+    } else {
+        TextView larger = x.magnitude;
+        TextView smaller = y.magnitude;
+        if ((order == -1 && x.sign == 1) || (order == 1 && x.sign == -1)) {
+            std::swap(larger, smaller);
+        }
+        kernel::subtractMagnitudes(larger, smaller, result);
+        prependSign(order == -1 && result != u"0", result);
     }
-    if (comparesEqualToZero(y)) {
-        return Text(a.text());
-    }
-    if (x.sign != y.sign) {
-        return withSign(order == -1, kernel::addMagnitudes(x.magnitude, y.magnitude));
-    }
-    TextView larger = x.magnitude;
-    TextView smaller = y.magnitude;
-    if ((order == -1 && x.sign == 1) || (order == 1 && x.sign == -1)) {
-        std::swap(larger, smaller);
-    }
-    Text difference = kernel::subtractMagnitudes(larger, smaller);
-    const bool negative = order == -1 && difference != u"0";
-    return withSign(negative, std::move(difference));
 }
 
 }  // namespace
 
 // Operand reads blank-free texts in the same single pass, so these are the entry points too.
 Text addBlankFree(TextView a, TextView b) {
-    return add(Operand(a), Operand(b));
+    Text sum;
+    add(Operand(a), Operand(b), sum);
+    return sum;
 }
 
 Text subtractBlankFree(TextView a, TextView b) {
-    return subtract(Operand(a), Operand(b));
+    Text difference;
+    subtract(Operand(a), Operand(b), difference);
+    return difference;
 }
 
 void intAdd(TextView a1, TextView a2, Text& result) {
-    result = add(Operand(a1), Operand(a2));
+    add(Operand(a1), Operand(a2), result);
 }
 
 void intSub(TextView a1, TextView a2, Text& result) {
-    result = subtract(Operand(a1), Operand(a2));
+    subtract(Operand(a1), Operand(a2), result);
 }
 
 }  // namespace kestrum::aserv

@@ -57,7 +57,8 @@ void requireRowsWithinLimit(TextView multiplicand, TextView multiplier) {
     }
 }
 
-Text multiply(const Operand& a, const Operand& b) {
+// The product is written into `result`, whose storage is reused.
+void multiply(const Operand& a, const Operand& b, Text& result) {
     const SignedText& x = a.split();
     const SignedText& y = b.split();
     if (!a.digits() || !b.digits()) {
@@ -69,20 +70,25 @@ Text multiply(const Operand& a, const Operand& b) {
         std::swap(multiplicand, multiplier);
     }
     requireRowsWithinLimit(multiplicand, multiplier);
-    Text product =
-        multiplier.empty() ? Text(u"0") : kernel::multiplyMagnitudes(multiplicand, multiplier);
-    return withSign(x.sign * y.sign < 0, std::move(product));
+    if (multiplier.empty()) {
+        result.assign(1, u'0');
+    } else {
+        kernel::multiplyMagnitudes(multiplicand, multiplier, result);
+    }
+    prependSign(x.sign * y.sign < 0, result);
 }
 
 }  // namespace
 
 // Operand reads blank-free texts in the same single pass, so this is the entry point too.
 Text multiplyBlankFree(TextView a, TextView b) {
-    return multiply(Operand(a), Operand(b));
+    Text product;
+    multiply(Operand(a), Operand(b), product);
+    return product;
 }
 
 void intMult(TextView a1, TextView a2, Text& result) {
-    result = multiply(Operand(a1), Operand(a2));
+    multiply(Operand(a1), Operand(a2), result);
 }
 
 }  // namespace kestrum::aserv

@@ -92,6 +92,13 @@ inline Text withSign(bool negative, Text body) {
     return body;
 }
 
+// Puts a minus sign in front of `body` when `negative`, in place.
+inline void prependSign(bool negative, Text& body) {
+    if (negative) {
+        body.insert(body.begin(), kMinus);
+    }
+}
+
 // Reads the digit at 0-based index `i` of `text` as if the text were zero-filled on the left
 // to `width` characters.
 inline char16_t zeroFilledAt(TextView text, std::size_t width, std::size_t i) {

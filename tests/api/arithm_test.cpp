@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "automation_string.h"
 #include "result_codes.h"
@@ -180,6 +185,55 @@ TEST(ArithmObjects, RepeatedCallsAndSeparateObjectsAgree) {
     ASSERT_EQ(other.imult(a.address(), b.address(), second.address()), kSuccess);
     EXPECT_EQ(first.text(), u"-121932631234567900112635269");
     EXPECT_EQ(first.text(), second.text());
+}
+
+// The text of a call on an object of its own.
+std::u16string freshResult(StringMethod method, std::u16string_view a1, std::u16string_view a2) {
+    Variable x(a1);
+    Variable y(a2);
+    Variable result;
+    const Arithm arithm;
+    EXPECT_EQ((arithm.*method)(x.address(), y.address(), result.address()), kSuccess);
+    return result.text();
+}
+
+TEST(ArithmObjects, OneObjectServesEveryResultLengthAndConcurrentCallers) {
+    const std::u16string longer(3000, u'9');
+    const std::vector<std::pair<std::u16string, std::u16string>> operands = {
+        {longer, u"1"}, {u"12", u"-12"}, {u"-5", u"3"}, {longer, longer}, {u"7", u"0"}};
+    const Arithm shared;
+    for (const auto& [a, b] : operands) {
+        for (StringMethod method : {&Arithm::iadd, &Arithm::isub, &Arithm::imult}) {
+            Variable x(a);
+            Variable y(b);
+            Variable result;
+            ASSERT_EQ((shared.*method)(x.address(), y.address(), result.address()), kSuccess);
+            EXPECT_EQ(result.text(), freshResult(method, a, b));
+        }
+    }
+
+    // Two threads on the same object: each result must be its own call's.
+    const std::u16string sum = freshResult(&Arithm::iadd, u"123456789012", u"-5");
+    const std::u16string medium(400, u'8');
+    const std::u16string product = freshResult(&Arithm::imult, medium, u"-31");
+    std::atomic<int> mismatches{0};
+    auto caller = [&](StringMethod method, std::u16string_view a, std::u16string_view b,
+                      const std::u16string& expected) {
+        Variable x(a);
+        Variable y(b);
+        for (int i = 0; i < 20000; ++i) {
+            Variable result;
+            if ((shared.*method)(x.address(), y.address(), result.address()) != kSuccess ||
+                result.text() != expected) {
+                ++mismatches;
+            }
+        }
+    };
+    std::thread first(caller, &Arithm::iadd, u"123456789012", u"-5", std::cref(sum));
+    std::thread second(caller, &Arithm::imult, medium, u"-31", std::cref(product));
+    first.join();
+    second.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST(ResultCodes, RunTimeErrorsMapToControlFacility) {

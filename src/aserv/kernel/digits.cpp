@@ -19,12 +19,18 @@ std::uint64_t parseWord(const char16_t* p, std::size_t n) {
 }
 
 std::size_t wordDigits(std::uint64_t v) {
-    std::size_t n = 1;
-    while (v >= 10) {
-        v /= 10;
-        ++n;
-    }
-    return n;
+    static constexpr std::array<std::uint64_t, 20> kPowers = [] {
+        std::array<std::uint64_t, 20> p{};
+        p[0] = 1;
+        for (std::size_t i = 1; i < p.size(); ++i) {
+            p[i] = p[i - 1] * 10;
+        }
+        return p;
+    }();
+    // bits * 1233 / 4096 is floor(log10(2^bits)) or one above it for every bit length up to 64.
+    const auto bits = static_cast<std::size_t>(std::bit_width(v | 1));
+    const std::size_t guess = (bits * 1233) >> 12;
+    return guess + ((v | 1) >= kPowers[guess] ? 1U : 0U);
 }
 
 std::u16string_view stripZeros(std::u16string_view digits) {
@@ -75,26 +81,19 @@ void parseLimbs(std::u16string_view digits, Limb* out) {
     }
 }
 
-std::size_t digitCount(const Limb* limbs, std::size_t count) {
+namespace {
+
+std::size_t significantLimbs(const Limb* limbs, std::size_t count) {
     while (count != 0 && limbs[count - 1] == 0) {
         --count;
     }
-    if (count == 0) {
-        return 0;
-    }
-    return (count - 1) * kLimbDigits + wordDigits(limbs[count - 1]);
+    return count;
 }
 
-void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
-    while (count != 0 && limbs[count - 1] == 0) {
-        --count;
-    }
-    if (count == 0) {
-        return;
-    }
+// Writes limbs[0..count), count >= 1 and a non-zero top limb of topDigits digits.
+void formatSignificant(const Limb* limbs, std::size_t count, std::size_t topDigits, char16_t* out) {
     std::array<char16_t, kLimbDigits> top{};
     formatLimb(top.data(), limbs[count - 1]);
-    const std::size_t topDigits = wordDigits(limbs[count - 1]);
     std::memcpy(out, top.data() + kLimbDigits - topDigits, topDigits * sizeof(char16_t));
     out += topDigits;
     for (std::size_t i = count - 1; i-- != 0;) {
@@ -103,13 +102,34 @@ void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
     }
 }
 
-std::u16string limbsToText(const Limb* limbs, std::size_t count) {
-    const std::size_t n = digitCount(limbs, count);
-    if (n == 0) {
-        return u"0";
+}  // namespace
+
+std::size_t digitCount(const Limb* limbs, std::size_t count) {
+    count = significantLimbs(limbs, count);
+    return count == 0 ? 0 : (count - 1) * kLimbDigits + wordDigits(limbs[count - 1]);
+}
+
+void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
+    count = significantLimbs(limbs, count);
+    if (count != 0) {
+        formatSignificant(limbs, count, wordDigits(limbs[count - 1]), out);
     }
-    std::u16string text(n, u'0');
-    formatLimbs(limbs, count, text.data());
+}
+
+void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
+    count = significantLimbs(limbs, count);
+    if (count == 0) {
+        out.assign(1, u'0');
+        return;
+    }
+    const std::size_t topDigits = wordDigits(limbs[count - 1]);
+    out.resize((count - 1) * kLimbDigits + topDigits);
+    formatSignificant(limbs, count, topDigits, out.data());
+}
+
+std::u16string limbsToText(const Limb* limbs, std::size_t count) {
+    std::u16string text;
+    limbsToText(limbs, count, text);
     return text;
 }
 

@@ -36,7 +36,9 @@ std::size_t digitCount(const Limb* limbs, std::size_t count);
 // Writes exactly digitCount(limbs, count) digits to out.
 void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out);
 
-// Canonical text of the value: "0" for zero, no leading zeros.
+// Canonical text of the value: "0" for zero, no leading zeros. The second form replaces the
+// contents of out and reuses its storage.
+void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out);
 std::u16string limbsToText(const Limb* limbs, std::size_t count);
 
 }  // namespace kestrum::aserv::kernel::detail

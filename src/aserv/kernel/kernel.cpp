@@ -1,6 +1,7 @@
 #include "kernel.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <utility>
 
@@ -27,10 +28,6 @@ class ParsedLimbs : public LimbBuffer {
     }
 };
 
-std::u16string toText(const LimbBuffer& limbs) {
-    return detail::limbsToText(limbs.data(), limbs.size());
-}
-
 // Values of up to 19 digits are below 10^19 < 2^64: one machine word holds them.
 constexpr std::size_t kWordDigits = 19;
 
@@ -38,9 +35,15 @@ std::uint64_t wordOf(std::u16string_view digits) {
     return detail::parseWord(digits.data(), digits.size());
 }
 
+void wordToText(std::uint64_t v, std::u16string& out) {
+    const std::array<Limb, 2> limbs = {v % detail::kBase, v / detail::kBase};
+    detail::limbsToText(limbs.data(), limbs.size(), out);
+}
+
 std::u16string wordToText(std::uint64_t v) {
-    const Limb limbs[] = {v % detail::kBase, v / detail::kBase};
-    return detail::limbsToText(limbs, 2);
+    std::u16string text;
+    wordToText(v, text);
+    return text;
 }
 
 std::u16string canonical(std::u16string_view stripped) {
@@ -61,11 +64,12 @@ int compareMagnitudes(std::u16string_view a, std::u16string_view b) {
     return detail::compareStripped(detail::stripZeros(a), detail::stripZeros(b));
 }
 
-std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b) {
+void addMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out) {
     a = detail::stripZeros(a);
     b = detail::stripZeros(b);
     if (a.size() < kWordDigits && b.size() < kWordDigits) {
-        return wordToText(wordOf(a) + wordOf(b));  // below 2 * 10^18
+        wordToText(wordOf(a) + wordOf(b), out);  // below 2 * 10^18
+        return;
     }
     if (a.size() < b.size()) {
         std::swap(a, b);
@@ -74,29 +78,41 @@ std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b) {
     const ParsedLimbs y(b);
     const std::size_t n = x.size() - 1;
     x[n] = detail::addLimbs(x.data(), x.data(), n, y.data(), y.size());
-    return toText(x);
+    detail::limbsToText(x.data(), x.size(), out);
 }
 
-std::u16string subtractMagnitudes(std::u16string_view a, std::u16string_view b) {
+void subtractMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out) {
     a = detail::stripZeros(a);
     b = detail::stripZeros(b);
     if (a.size() <= kWordDigits) {
-        return wordToText(wordOf(a) - wordOf(b));
+        wordToText(wordOf(a) - wordOf(b), out);
+        return;
     }
     ParsedLimbs x(a);
     const ParsedLimbs y(b);
     detail::subLimbs(x.data(), x.data(), x.size(), y.data(), y.size());
-    return toText(x);
+    detail::limbsToText(x.data(), x.size(), out);
 }
 
-std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b) {
+void multiplyMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out) {
     a = detail::stripZeros(a);
     b = detail::stripZeros(b);
     if (a.empty() || b.empty()) {
-        return u"0";
+        out.assign(1, u'0');
+        return;
     }
     if (a.size() + b.size() <= kWordDigits) {
-        return wordToText(wordOf(a) * wordOf(b));  // below 10^19
+        wordToText(wordOf(a) * wordOf(b), out);  // below 10^19
+        return;
+    }
+    if (a.size() <= detail::kLimbDigits && b.size() <= detail::kLimbDigits) {
+        // Below 10^36: the high word is below 10^36 / 2^64 < 10^18, as the division needs.
+        const detail::Wide w = detail::mulWide(wordOf(a), wordOf(b));
+        Limb low = 0;
+        const Limb high = detail::kBaseDivisor.divide(detail::highWord(w), detail::lowWord(w), low);
+        const std::array<Limb, 2> limbs = {low, high};
+        detail::limbsToText(limbs.data(), limbs.size(), out);
+        return;
     }
     if (a.size() < b.size()) {
         std::swap(a, b);
@@ -106,7 +122,7 @@ std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b) 
     LimbBuffer product(x.size() + y.size() + detail::multiplyScratch(x.size(), y.size()));
     detail::multiplyLimbs(product.data(), x.data(), x.size(), y.data(), y.size(),
                           product.data() + x.size() + y.size());
-    return detail::limbsToText(product.data(), x.size() + y.size());
+    detail::limbsToText(product.data(), x.size() + y.size(), out);
 }
 
 Division divideMagnitudes(std::u16string_view a, std::u16string_view b) {

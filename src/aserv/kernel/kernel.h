@@ -28,12 +28,33 @@ std::u16string_view stripLeadingZeros(std::u16string_view digits);
 // -1, 0 or 1 as a is smaller than, equal to or larger than b by value.
 int compareMagnitudes(std::u16string_view a, std::u16string_view b);
 
-std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b);
+// The forms with an `out` parameter replace its contents and reuse its storage, so a caller that
+// keeps one text for its results allocates nothing for short ones; out must not hold a or b.
+
+void addMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out);
 
 // a - b; requires a >= b by value.
-std::u16string subtractMagnitudes(std::u16string_view a, std::u16string_view b);
+void subtractMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out);
 
-std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b);
+void multiplyMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out);
+
+inline std::u16string addMagnitudes(std::u16string_view a, std::u16string_view b) {
+    std::u16string sum;
+    addMagnitudes(a, b, sum);
+    return sum;
+}
+
+inline std::u16string subtractMagnitudes(std::u16string_view a, std::u16string_view b) {
+    std::u16string difference;
+    subtractMagnitudes(a, b, difference);
+    return difference;
+}
+
+inline std::u16string multiplyMagnitudes(std::u16string_view a, std::u16string_view b) {
+    std::u16string product;
+    multiplyMagnitudes(a, b, product);
+    return product;
+}
 
 struct Division {
     std::u16string quotient;

@@ -1,6 +1,7 @@
 // Zero-initialised limb storage that stays on the stack for short operands.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -14,6 +15,7 @@ class LimbBuffer {
     explicit LimbBuffer(std::size_t size) : size_(size) {
         if (size <= kInline) {
             data_ = inline_.data();
+            std::fill(data_, data_ + size, Limb{0});
         } else {
             heap_ = std::make_unique<Limb[]>(size);
             data_ = heap_.get();
@@ -30,7 +32,7 @@ class LimbBuffer {
 
   private:
     static constexpr std::size_t kInline = 24;
-    std::array<Limb, kInline> inline_{};
+    std::array<Limb, kInline> inline_;  // NOLINT: only the used part is cleared
     std::unique_ptr<Limb[]> heap_;
     Limb* data_ = nullptr;
     std::size_t size_;

@@ -81,10 +81,8 @@ void multiply(const Operand& a, const Operand& b, Text& result) {
 }  // namespace
 
 // Operand reads blank-free texts in the same single pass, so this is the entry point too.
-Text multiplyBlankFree(TextView a, TextView b) {
-    Text product;
+void multiplyBlankFree(TextView a, TextView b, Text& product) {
     multiply(Operand(a), Operand(b), product);
-    return product;
 }
 
 void intMult(TextView a1, TextView a2, Text& result) {

@@ -12,7 +12,8 @@ namespace kestrum::aserv {
 // characters. A zero product of operands with different signs is "-0".
 void intMult(TextView a1, TextView a2, Text& result);
 
-// The same operation on texts that are already free of blanks (for the other procedures).
-Text multiplyBlankFree(TextView a, TextView b);
+// The same operation on texts that are already free of blanks (for the other procedures); the
+// product goes to `product`, whose storage is reused.
+void multiplyBlankFree(TextView a, TextView b, Text& product);
 
 }  // namespace kestrum::aserv

@@ -63,7 +63,7 @@ class ScaledText {
     [[nodiscard]] TextView view() const noexcept { return view_; }
 
   private:
-    std::array<char16_t, 64> local_{};
+    std::array<char16_t, 64> local_;  // NOLINT: written before it is read
     Text heap_;
     TextView view_;
 };

@@ -6,7 +6,7 @@
 namespace kestrum::aserv {
 
 void realMult(TextView a1, TextView a2, Text& result) {
-    result = general::realMultWith(multiplyBlankFree, a1, a2);
+    general::realMultWith(multiplyBlankFree, a1, a2, result);
 }
 
 }  // namespace kestrum::aserv

@@ -1,5 +1,7 @@
 #include "general/real_mult.h"
 
+#include <utility>
+
 #include "general/int_mult.h"
 #include "int16.h"
 #include "no_spaces.h"
@@ -16,16 +18,18 @@ bool isZeroText(TextView text) {
 
 }  // namespace
 
-Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
+void realMultWith(MultiplyStep multiply, TextView a1, TextView a2, Text& result) {
     const BlankFreeText blankFreeA(a1);
     const BlankFreeText blankFreeB(a2);
     const TextView a = blankFreeA.view();
     const TextView b = blankFreeB.view();
     if (isZeroText(a) || isZeroText(b)) {
-        return u"0";
+        result.assign(1, kZero);
+        return;
     }
     if (pointPosition(a) == 0 && pointPosition(b) == 0) {
-        return multiply(a, b);
+        multiply(a, b, result);
+        return;
     }
     const PointSplit first = splitAtPoint(a);
     const PointSplit second = splitAtPoint(b);
@@ -33,39 +37,33 @@ Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2) {
                                           static_cast<long>(second.fractionPart.size()));
     const ScaledText n1(first, first.fractionPart.size());
     const ScaledText n2(second, second.fractionPart.size());
-    const Text product = multiply(n1.view(), n2.view());
+    // The result is built in place unless it may come out too long: then it is built aside, so
+    // that the error leaves `result` as it was.
+    const bool mayBeTooLong = n1.view().size() + n2.view().size() + 3 > kMaxOperandLength;
+    Text aside;
+    Text& out = mayBeTooLong ? aside : result;
+    multiply(n1.view(), n2.view(), out);
 
-    TextView digits = product;
-    const bool negative = !digits.empty() && digits.front() == kMinus;
-    if (negative) {
-        digits.remove_prefix(1);
+    // The point goes in front of the last fractionLength digits. When the product has no more
+    // digits than that, "0." and zeros up to the fraction length go in front of them instead.
+    const std::size_t start = !out.empty() && out.front() == kMinus ? 1 : 0;
+    const long count = lengthOf(out) - static_cast<long>(start);
+    if (count > fractionLength) {
+        out.insert(out.begin() + static_cast<long>(start) + count - fractionLength, kPoint);
+    } else {
+        out.insert(start, static_cast<std::size_t>(fractionLength - count) + 2, kZero);
+        out[start + 1] = kPoint;
     }
-    // The product with zeros in front up to the fraction length: when it is that short, nothing
-    // stands before the point and a "0" goes there.
-    const long count = lengthOf(digits);
-    const long padding = count < fractionLength ? fractionLength - count : 0;
-    const TextView integerDigits = firstChars(digits, count + padding - fractionLength);
-    const TextView fractionDigits = lastChars(digits, fractionLength - padding);
-
-    Text result;
-    result.reserve(digits.size() + static_cast<std::size_t>(padding) + 3);
-    if (negative) {
-        result.push_back(kMinus);
+    requireOperandLength(out);  // the trailing-zero scan takes its length, then removes blanks
+    out.erase(out.find_last_not_of(kZero) + 1);
+    if (mayBeTooLong) {
+        result = std::move(aside);
     }
-    if (integerDigits.empty()) {
-        result.push_back(kZero);
-    }
-    result.append(integerDigits);
-    result.push_back(kPoint);
-    result.append(static_cast<std::size_t>(padding), kZero);
-    result.append(fractionDigits);
-    requireOperandLength(result);  // the trailing-zero scan takes its length, then removes blanks
-    result.erase(result.find_last_not_of(kZero) + 1);
-    return result;
 }
 
 void realMult(TextView a1, TextView a2, Text& result) {
-    result = realMultWith(multiplyBlankFree, a1, a2);
+    realMultWith([](TextView a, TextView b, Text& product) { product = multiplyBlankFree(a, b); },
+                 a1, a2, result);
 }
 
 }  // namespace kestrum::aserv::general

@@ -14,10 +14,12 @@ namespace kestrum::aserv::general {
 // zeros are removed up to the point (1.5 * 2 = 3., 0.5 * 0.5 = 0.25, -0.5 * 0.0 = -0.).
 void realMult(TextView a1, TextView a2, Text& result);
 
-// An integer multiplication on blank-free texts, run once on the scaled operands.
-using MultiplyStep = Text (*)(TextView, TextView);
+// An integer multiplication on blank-free texts, run once on the scaled operands; the product
+// goes to its third argument.
+using MultiplyStep = void (*)(TextView, TextView, Text&);
 
-// The steps of realMult with `multiply` as the integer step.
-Text realMultWith(MultiplyStep multiply, TextView a1, TextView a2);
+// The steps of realMult with `multiply` as the integer step. The product is built in `result`
+// and the point put in place there, so its storage is reused.
+void realMultWith(MultiplyStep multiply, TextView a1, TextView a2, Text& result);
 
 }  // namespace kestrum::aserv::general

@@ -42,6 +42,7 @@ void realMultWith(MultiplyStep multiply, TextView a1, TextView a2, Text& result)
     const bool mayBeTooLong = n1.view().size() + n2.view().size() + 3 > kMaxOperandLength;
     Text aside;
     Text& out = mayBeTooLong ? aside : result;
+    out.reserve(n1.view().size() + n2.view().size() + 3);  // room for the point and "0."
     multiply(n1.view(), n2.view(), out);
 
     // The point goes in front of the last fractionLength digits. When the product has no more

@@ -205,6 +205,129 @@ class OperandMaker {
     std::mt19937_64 rng_;
 };
 
+// A number written as plain digits: a sign, integer digits, perhaps a point and fraction digits.
+struct PlainNumber {
+    TextView sign;
+    Text integer;
+    bool point = true;
+    Text fraction;
+
+    [[nodiscard]] Text text() const {
+        return Text(sign) + integer + (point ? u"." : u"") + fraction;
+    }
+};
+
+TextView randomSign(OperandMaker& maker) {
+    static const std::array<TextView, 4> kSigns = {u"", u"", u"-", u"+"};
+    return kSigns[maker.below(kSigns.size())];
+}
+
+// Any part may be missing or carry extra zeros: "-", "007", ".", "12.", ".50", "+0.0".
+PlainNumber randomPlain(OperandMaker& maker, std::size_t maxDigits) {
+    PlainNumber x;
+    x.sign = randomSign(maker);
+    if (!maker.chance(5)) {
+        x.integer = maker.digits(1 + maker.below(maxDigits));
+    }
+    if (maker.chance(4)) {
+        x.integer.insert(0, 1 + maker.below(3), u'0');
+    }
+    x.point = !maker.chance(6);
+    if (x.point && !maker.chance(5)) {
+        x.fraction = maker.digits(1 + maker.below(maxDigits));
+    }
+    if (x.point && maker.chance(4)) {
+        x.fraction.append(1 + maker.below(3), u'0');
+    }
+    return x;
+}
+
+// The digits that sum to 9 with the given ones, place by place.
+Text nineComplement(TextView digits) {
+    Text out;
+    for (const char16_t d : digits) {
+        out.push_back(static_cast<char16_t>(u'9' - (d - u'0')));
+    }
+    return out;
+}
+
+// A second operand for x that drives the operations to their edges: the same value (perhaps
+// with more zeros), a value one unit away in one place, or digit sums of 9 in every place
+// (perhaps one more in the last), so that carries, borrows and cancellations run through the
+// whole number and across the point.
+PlainNumber partnerOf(OperandMaker& maker, const PlainNumber& x, std::size_t maxDigits) {
+    PlainNumber y = x;
+    y.sign = randomSign(maker);
+    switch (maker.below(4)) {
+        case 0:
+            return randomPlain(maker, maxDigits);
+        case 1:
+            y.integer.insert(0, maker.below(2), u'0');
+            y.fraction.append(y.point ? maker.below(2) : 0, u'0');
+            break;
+        case 2: {
+            Text& part = y.integer.empty() || (!y.fraction.empty() && maker.chance(2)) ? y.fraction
+                                                                                       : y.integer;
+            if (!part.empty()) {
+                char16_t& d = part[maker.below(part.size())];
+                d = static_cast<char16_t>(d == u'9' || (d != u'0' && maker.chance(2)) ? d - 1
+                                                                                      : d + 1);
+            }
+            break;
+        }
+        default:
+            y.integer = nineComplement(x.integer);
+            y.fraction = nineComplement(x.fraction);
+            if (!y.fraction.empty() && y.fraction.back() != u'9' && maker.chance(2)) {
+                ++y.fraction.back();
+            }
+            break;
+    }
+    return y;
+}
+
+void expectSameSumAndDifferences(const Text& a, const Text& b) {
+    expectSame(Op::kRealAdd, a, b);
+    expectSame(Op::kRealSub, a, b);
+    expectSame(Op::kRealSub, b, a);
+}
+
+TEST(Differential, PlainPointNumbers) {
+    OperandMaker maker(0x5eed0008);
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t maxDigits = i % 8 == 0 ? 90 : 12;
+        const PlainNumber x = randomPlain(maker, maxDigits);
+        expectSameSumAndDifferences(x.text(), partnerOf(maker, x, maxDigits).text());
+    }
+}
+
+TEST(Differential, PlainPointNumbersNearTheLengthLimit) {
+    OperandMaker maker(0x5eed0009);
+    for (int i = 0; i < 24; ++i) {
+        // Texts of 32764 to 32767 units, and partners whose fraction takes the first one's
+        // scaled length to the limit or one past it.
+        PlainNumber x;
+        x.sign = randomSign(maker);
+        const std::size_t digits = kMaxOperandLength - 3 + maker.below(4) - x.sign.size();
+        x.integer = maker.digits(1 + maker.below(digits - 1));
+        x.fraction = maker.digits(digits - x.integer.size());
+        PlainNumber y = partnerOf(maker, x, 8);
+        if (i % 2 == 1) {
+            y.integer = maker.digits(maker.below(3));
+            y.point = true;
+            y.fraction = maker.digits(kMaxOperandLength - 1 - x.sign.size() - x.integer.size() +
+                                      maker.below(3));
+        }
+        expectSameSumAndDifferences(x.text(), y.text());
+    }
+    // An integer of full length is scaled by one place as soon as the other operand has a point.
+    const Text nines(kMaxOperandLength, u'9');
+    for (const TextView other : {u"1.", u"-.5", u"+0.", u"1", u"-1"}) {
+        expectSameSumAndDifferences(nines, Text(other));
+    }
+    expectSameSumAndDifferences(u"-" + nines.substr(2) + u".9", u".1");
+}
+
 TEST(Differential, ShortOperandsInEveryForm) {
     OperandMaker maker(0x5eed0001);
     for (int i = 0; i < 800; ++i) {

@@ -29,7 +29,8 @@ std::u16string_view stripLeadingZeros(std::u16string_view digits);
 int compareMagnitudes(std::u16string_view a, std::u16string_view b);
 
 // The forms with an `out` parameter replace its contents and reuse its storage, so a caller that
-// keeps one text for its results allocates nothing for short ones; out must not hold a or b.
+// keeps one text for its results allocates nothing for short ones. They read a and b in full
+// before they write, so out may hold either of them.
 
 void addMagnitudes(std::u16string_view a, std::u16string_view b, std::u16string& out);
 

@@ -14,7 +14,7 @@ inline constexpr std::size_t kKaratsubaThreshold = 32;
 
 // From this many limbs in the shorter operand on, products that fit one number-theoretic
 // transform are computed by it.
-inline constexpr std::size_t kTransformThreshold = 400;
+inline constexpr std::size_t kTransformThreshold = 800;
 
 // Scratch limbs that multiplyLimbs needs for operands of na >= nb limbs.
 std::size_t multiplyScratch(std::size_t na, std::size_t nb);

@@ -1,5 +1,6 @@
 #include "limb_ops.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace kestrum::aserv::kernel::detail {
@@ -30,8 +31,8 @@ Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
         carry = s == kBase ? 1 : 0;
         r[i] = carry != 0 ? 0 : s;
     }
-    for (; i < na; ++i) {
-        r[i] = a[i];
+    if (r != a) {
+        std::copy(a + i, a + na, r + i);
     }
     return carry;
 }
@@ -49,10 +50,38 @@ Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
         borrow = a[i] == 0 ? 1 : 0;
         r[i] = borrow != 0 ? kBase - 1 : a[i] - 1;
     }
-    for (; i < na; ++i) {
-        r[i] = a[i];
+    if (r != a) {
+        std::copy(a + i, a + na, r + i);
     }
     return borrow;
+}
+
+Limb subLimbsTwice(Limb* r, std::size_t n, const Limb* x, std::size_t nx, const Limb* y,
+                   std::size_t ny) {
+    constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
+    // r[i] - x[i] - y[i] - borrow lies in (-2 * base - 2, base): up to two base units borrowed.
+    std::int64_t borrow = 0;
+    std::size_t i = 0;
+    for (; i < ny; ++i) {
+        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(x[i]) -
+                         static_cast<std::int64_t>(y[i]) - borrow;
+        borrow = (d < 0 ? 1 : 0) + (d < -kSignedBase ? 1 : 0);
+        d += borrow * kSignedBase;
+        r[i] = static_cast<Limb>(d);
+    }
+    for (; i < nx; ++i) {
+        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(x[i]) - borrow;
+        borrow = (d < 0 ? 1 : 0) + (d < -kSignedBase ? 1 : 0);
+        d += borrow * kSignedBase;
+        r[i] = static_cast<Limb>(d);
+    }
+    for (; i < n && borrow != 0; ++i) {
+        std::int64_t d = static_cast<std::int64_t>(r[i]) - borrow;
+        borrow = d < 0 ? 1 : 0;
+        d += borrow * kSignedBase;
+        r[i] = static_cast<Limb>(d);
+    }
+    return static_cast<Limb>(borrow);
 }
 
 Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {

@@ -17,6 +17,10 @@ Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
 // r[0..na) = a - b for na >= nb; returns the borrow out (0 or 1).
 Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 
+// r[0..n) -= x + y for ny <= nx <= n, in one pass; returns the borrow out (0, 1 or 2).
+Limb subLimbsTwice(Limb* r, std::size_t n, const Limb* x, std::size_t nx, const Limb* y,
+                   std::size_t ny);
+
 // r[0..n) = a * m for m < 10^18; returns the carry limb.
 Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m);
 

@@ -10,27 +10,46 @@ namespace {
 
 static_assert(kKaratsubaThreshold <= 64, "a schoolbook column sum must stay below 2^126");
 
-// Column-wise product: each column is summed in a double word together with the carry from the
-// column below and split once. A column has fewer than kKaratsubaThreshold terms, so its sum
-// stays below 2^126 as splitColumn requires.
+// Column-wise product, two columns at a time: each column is summed in a double word together
+// with the carry from the column below and split once. A column has fewer than
+// kKaratsubaThreshold terms, so its sum stays below 2^126 as splitColumn requires. Columns k and
+// k + 1 share their operand limbs a[i] except at most one term at either end, so one loop adds
+// to both sums, and the loop is entered half as often.
 void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    Wide carry = 0;
     const std::size_t columns = na + nb - 1;
-    for (std::size_t k = 0; k < columns; ++k) {
-        const std::size_t first = k >= nb ? k - nb + 1 : 0;
-        const std::size_t last = std::min(k, na - 1);
-        // Two running sums halve the chain of double-word additions.
-        Wide even = carry;
-        Wide odd = 0;
-        std::size_t i = first;
-        for (; i < last; i += 2) {
-            even += mulWide(a[i], b[k - i]);
-            odd += mulWide(a[i + 1], b[k - i - 1]);
+    const auto firstTerm = [nb](std::size_t k) { return k >= nb ? k - nb + 1 : 0; };
+    const auto lastTerm = [na](std::size_t k) { return std::min(k, na - 1); };
+    Wide carry = 0;
+    std::size_t k = 0;
+    for (; k + 1 < columns; k += 2) {
+        const std::size_t first = firstTerm(k);
+        const std::size_t last = lastTerm(k);
+        const std::size_t nextFirst = firstTerm(k + 1);
+        const std::size_t nextLast = lastTerm(k + 1);
+        Wide sum = carry;
+        Wide next = 0;
+        if (first < nextFirst) {
+            sum += mulWide(a[first], b[k - first]);
         }
-        if (i == last) {
-            even += mulWide(a[i], b[k - i]);
+        for (std::size_t i = nextFirst; i <= last; ++i) {
+            sum += mulWide(a[i], b[k - i]);
+            next += mulWide(a[i], b[k + 1 - i]);
         }
-        const ColumnSplit split = splitColumn(even + odd);
+        if (nextLast > last) {
+            next += mulWide(a[nextLast], b[k + 1 - nextLast]);
+        }
+        const ColumnSplit low = splitColumn(sum);
+        r[k] = low.digit;
+        const ColumnSplit high = splitColumn(next + low.carry);
+        r[k + 1] = high.digit;
+        carry = high.carry;
+    }
+    if (k < columns) {
+        Wide sum = carry;
+        for (std::size_t i = firstTerm(k); i <= lastTerm(k); ++i) {
+            sum += mulWide(a[i], b[k - i]);
+        }
+        const ColumnSplit split = splitColumn(sum);
         r[k] = split.digit;
         carry = split.carry;
     }
@@ -40,6 +59,36 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
 
 void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
                        Limb* scratch);
+
+// One limb of a sum with its carry in and out; the base is taken off through a mask.
+Limb addWithCarry(Limb x, Limb y, Limb& carry) {
+    const Limb s = x + y + carry;
+    carry = s >= kBase ? 1U : 0U;
+    return s - (kBase & (0 - carry));
+}
+
+// sa[0..m] = a[0..m) + a[m..m+ha) and sb[0..m] = b[0..m) + b[m..m+hb) for hb <= ha <= m, in
+// one loop: the two carry chains run side by side.
+void addHalves(Limb* sa, const Limb* a, std::size_t ha, Limb* sb, const Limb* b, std::size_t hb,
+               std::size_t m) {
+    Limb ca = 0;
+    Limb cb = 0;
+    std::size_t i = 0;
+    for (; i < hb; ++i) {
+        sa[i] = addWithCarry(a[i], a[m + i], ca);
+        sb[i] = addWithCarry(b[i], b[m + i], cb);
+    }
+    for (; i < ha; ++i) {
+        sa[i] = addWithCarry(a[i], a[m + i], ca);
+        sb[i] = addWithCarry(b[i], 0, cb);
+    }
+    for (; i < m; ++i) {
+        sa[i] = addWithCarry(a[i], 0, ca);
+        sb[i] = addWithCarry(b[i], 0, cb);
+    }
+    sa[m] = ca;
+    sb[m] = cb;
+}
 
 // r = a * b where b is much shorter: a is cut into pieces of nb limbs.
 void multiplyUnbalanced(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
@@ -78,11 +127,13 @@ void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
     multiplyLimbs(r, a, m, b, m, rest);
     multiplyLimbs(r + 2 * m, a + m, ha, b + m, hb, rest);
 
-    sa[m] = addLimbs(sa, a, m, a + m, ha);
-    sb[m] = addLimbs(sb, b, m, b + m, hb);
+    if (hb <= ha) {
+        addHalves(sa, a, ha, sb, b, hb, m);
+    } else {
+        addHalves(sb, b, hb, sa, a, ha, m);
+    }
     multiplyLimbs(mid, sa, m + 1, sb, m + 1, rest);
-    subLimbs(mid, mid, 2 * m + 2, r, 2 * m);
-    subLimbs(mid, mid, 2 * m + 2, r + 2 * m, ha + hb);
+    subLimbsTwice(mid, 2 * m + 2, r, 2 * m, r + 2 * m, ha + hb);
     std::size_t midLen = 2 * m + 2;
     while (midLen != 0 && mid[midLen - 1] == 0) {
         --midLen;

@@ -7,8 +7,8 @@
 #include "general/int_comp.h"
 #include "general/int_div.h"
 #include "kernel/kernel.h"
-#include "no_spaces.h"
 #include "number_text.h"
+#include "operand.h"
 
 namespace kestrum::aserv {
 
@@ -56,11 +56,17 @@ bool divideFromDigitPrefix(TextView dividend, TextView divisor, Text& m, Text& r
 }  // namespace
 
 void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
-    // Copies, not views: a1 or a2 may be the same variable as m or r. The divisor comes first:
-    // a zero divisor ends the call before the dividend is read.
-    const Text divisorText = noSpaces(a2);
-    const SignedText divisor = splitSign(divisorText);
-    if (!allDigits(divisor.magnitude)) {
+    // The operands are read in place unless m or r holds one of them (the outputs are written
+    // while the dividend is still being read). The divisor comes first: a zero divisor ends the
+    // call before the dividend is read.
+    const bool outputsHoldOperand = sharesStorage(m, a1) || sharesStorage(m, a2) ||
+                                    sharesStorage(r, a1) || sharesStorage(r, a2);
+    const Text copies = outputsHoldOperand ? Text(a1) + Text(a2) : Text();
+    const TextView dividendSource = outputsHoldOperand ? TextView(copies).substr(0, a1.size()) : a1;
+    const TextView divisorSource = outputsHoldOperand ? TextView(copies).substr(a1.size()) : a2;
+    const Operand divisorOperand(divisorSource);
+    const SignedText& divisor = divisorOperand.split();
+    if (!divisorOperand.digits()) {
         general::intDiv(a1, a2, m, r, er);
         return;
     }
@@ -70,10 +76,10 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
         er = 1;
         return;
     }
-    const Text dividendText = noSpaces(a1);
-    const SignedText dividend = splitSign(dividendText);
+    const Operand dividendOperand(dividendSource);
+    const SignedText& dividend = dividendOperand.split();
     const bool negative = dividend.sign * divisor.sign < 0;
-    if (!allDigits(dividend.magnitude)) {
+    if (!dividendOperand.digits()) {
         const TextView divisorDigits = kernel::stripLeadingZeros(divisor.magnitude);
         if (general::compareBlankFree(dividend.magnitude, divisorDigits) > 0 &&
             divideFromDigitPrefix(dividend.magnitude, divisorDigits, m, r)) {
@@ -90,8 +96,8 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
         return;
     }
     if (order < 0) {
-        m = Text(u"0");
         r = stripLeadingZeros(dividend.magnitude);
+        m = Text(u"0");
     } else {
         kernel::Division division = kernel::divideMagnitudes(dividend.magnitude, divisor.magnitude);
         m = std::move(division.quotient);

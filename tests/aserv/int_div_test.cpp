@@ -242,6 +242,20 @@ TEST(IntDivAliasing, OperandMayBeAnOutput) {
         div(x, x, x, r, er);
         EXPECT_EQ(x, u"1");
         EXPECT_EQ(er, 0);
+        // Long dividends, with leading zeros or blanks, read in place when nothing aliases.
+        for (const Text dividend : {u"0098765432109876543210", u"4 5 6 7 8 9 0 1 2 3 4 5 6 7"}) {
+            Text expectedM;
+            Text expectedR;
+            div(dividend, u"37", expectedM, expectedR, er);
+            x = dividend;
+            div(x, u"37", x, r, er);
+            EXPECT_EQ(x, expectedM);
+            EXPECT_EQ(r, expectedR);
+            x = dividend;
+            div(x, u"37", m, x, er);
+            EXPECT_EQ(m, expectedM);
+            EXPECT_EQ(x, expectedR);
+        }
     }
 }
 

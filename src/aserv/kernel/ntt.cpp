@@ -224,30 +224,33 @@ void convolve(Word* out, Word* work, const Limb* a, std::size_t na, const Limb* 
     }
 }
 
-// Constants of the recombination x = r0 + p0 * (t1 + p1 * t2).
+// The base-10^18 digits of a value below 2^126: d0 + d1 * base + d2 * base^2.
+struct BaseDigits {
+    Limb d0;
+    Limb d1;
+    Limb d2;
+};
+
+constexpr BaseDigits baseDigits(Wide v) {
+    const ColumnSplit low = splitColumn(v);
+    const ColumnSplit high = splitColumn(low.carry);
+    return {low.digit, high.digit, lowWord(high.carry)};
+}
+
+// Constants of the recombination x = r0 + p0 * t1 + p0 p1 * t2, with p0 and p0 p1 written in
+// base 10^18 so that x comes out as three base-10^18 places of double-word sums.
 struct Recombination {
     Word inv01 = kFields[1].inverse(kFields[0].modulus());  // 1 / p0 mod p1
     Word inv01c = kFields[1].shoup(inv01);
     Word p0c = kFields[2].shoup(kFields[0].modulus());  // p0 < p2
     Word inv012 = kFields[2].inverse(kFields[2].mulMod(kFields[0].modulus(), kFields[1].modulus()));
     Word inv012c = kFields[2].shoup(inv012);
-    Wide p01 = mulWide(kFields[0].modulus(), kFields[1].modulus());
+    BaseDigits p0 = baseDigits(kFields[0].modulus());
+    BaseDigits p01 = baseDigits(mulWide(kFields[0].modulus(), kFields[1].modulus()));
 };
 
 constexpr Recombination kRecombination{};
-
-Word addCarry(Word& x, Word y) {
-    x += y;
-    return x < y ? 1U : 0U;
-}
-
-// [x2 x1 x0] += [hi lo].
-void addTo(Word& x0, Word& x1, Word& x2, Word lo, Word hi) {
-    Word c = addCarry(x0, lo);
-    c = addCarry(x1, c);
-    c += addCarry(x1, hi);
-    x2 += c;
-}
+static_assert(kRecombination.p0.d2 == 0, "p0 < base^2");
 
 }  // namespace
 
@@ -267,8 +270,12 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
     const Word* r0 = residues.data();
     const Word* r1 = r0 + n;
     const Word* r2 = r1 + n;
-    Word carryHi = 0;
-    Word carryLo = 0;
+    // Column i adds x0 to place i, x1 to place i + 1 and x2 to place i + 2; each place is summed
+    // in a double word (below 2^124) and split once with the carry from the place below.
+    Wide pendingMiddle = 0;    // x1 of the previous column
+    Wide pendingTop = 0;       // x2 of the previous column
+    Wide pendingTopOlder = 0;  // x2 of the column before it
+    Wide carry = 0;
     for (std::size_t i = 0; i < columns; ++i) {
         // t1 = (r1 - r0) / p0 mod p1; r0 < p0 < p1.
         Word t1 = PrimeField::shoupMul(r1[i] >= r0[i] ? r1[i] - r0[i] : r1[i] + q1 - r0[i], k.inv01,
@@ -281,20 +288,20 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
         Word t2 = PrimeField::shoupMul(r2[i] >= y2 ? r2[i] - y2 : r2[i] + q2 - y2, k.inv012,
                                        k.inv012c, q2);
         t2 = t2 >= q2 ? t2 - q2 : t2;
-        // The column x = y + p0 p1 t2, plus the carry, in three words, then split in base 10^18.
-        const Wide y = mulWide(p0, t1) + r0[i];
-        const Wide low = mulWide(lowWord(k.p01), t2);
-        const Wide high = mulWide(highWord(k.p01), t2);
-        Word x0 = lowWord(low);
-        Word x1 = highWord(low);
-        Word x2 = highWord(high) + addCarry(x1, lowWord(high));
-        addTo(x0, x1, x2, lowWord(y), highWord(y));
-        addTo(x0, x1, x2, carryLo, carryHi);
-        Word rem = 0;
-        carryHi = kBaseDivisor.divide(x2, x1, rem);
-        carryLo = kBaseDivisor.divide(rem, x0, r[i]);
+        // x = r0 + t1 (p0.d0 + p0.d1 base) + t2 (p01.d0 + p01.d1 base + p01.d2 base^2), with
+        // t1, t2 < 2^62 and every digit below base < 2^60.
+        const Wide x0 = mulWide(t1, k.p0.d0) + mulWide(t2, k.p01.d0) + r0[i];
+        const Wide x1 = mulWide(t1, k.p0.d1) + mulWide(t2, k.p01.d1);
+        const Wide x2 = mulWide(t2, k.p01.d2);
+        const ColumnSplit split = splitColumn(x0 + pendingMiddle + pendingTopOlder + carry);
+        r[i] = split.digit;
+        carry = split.carry;
+        pendingMiddle = x1;
+        pendingTopOlder = pendingTop;
+        pendingTop = x2;
     }
-    r[columns] = carryLo;
+    // The product has columns + 1 limbs: the last place takes what is still pending.
+    r[columns] = splitColumn(pendingMiddle + pendingTopOlder + carry).digit;
 }
 
 }  // namespace kestrum::aserv::kernel::detail

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <map>
 #include <memory>
 #include <new>
@@ -482,31 +483,55 @@ std::string micros(double seconds) {
     return text;
 }
 
+// Each contender's figure for a workload is its best over a few rounds, every round timing all
+// three one after the other: on a shared machine a slow spell then hits one round, not one
+// contender.
+constexpr int kRounds = 3;
+
 void printTable(const std::string& script) {
     const std::vector<Workload> workloads = tableWorkloads();
-    std::printf("Timing libmpdec through %s ...\n", script.c_str());
-    std::fflush(stdout);
-    const std::map<std::size_t, double> decimal = timePeerDecimal(script, workloads);
-    if (decimal.empty()) {
+    const std::size_t count = workloads.size();
+    constexpr double kUnset = std::numeric_limits<double>::infinity();
+    std::vector<double> kestrum(count, kUnset);
+    std::vector<double> gmp(count, kUnset);
+    std::vector<double> mpdec(count, kUnset);
+    std::vector<KestrumTiming> firstCalls(count);
+    std::vector<std::string> gmpResults(count);
+    for (int round = 0; round < kRounds; ++round) {
+        std::printf("Round %d of %d: libmpdec through %s, then Kestrum and GMP ...\n", round + 1,
+                    kRounds, script.c_str());
+        std::fflush(stdout);
+        const std::map<std::size_t, double> decimal = timePeerDecimal(script, workloads);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Workload& w = workloads[i];
+            const KestrumTiming timing = timeKestrum(w.op, widen(w.a), widen(w.b));
+            if (round == 0) {
+                firstCalls[i] = timing;
+            }
+            kestrum[i] = std::min(kestrum[i], timing.seconds);
+            gmp[i] = std::min(gmp[i], timeCalls([&] { gmpResults[i] = callGmp(w.op, w.a, w.b); }));
+            const auto found = decimal.find(i);
+            if (found != decimal.end()) {
+                mpdec[i] = std::min(mpdec[i], found->second);
+            }
+        }
+    }
+    if (std::all_of(mpdec.begin(), mpdec.end(), [](double v) { return v == kUnset; })) {
         std::printf("(the peer script gave no figures: libmpdec column left empty)\n");
     }
 
-    std::printf("\nMicroseconds per call, text in and text out (best of %d batches)\n", kBatches);
+    std::printf("\nMicroseconds per call, text in and text out (best of %d rounds of %d batches)\n",
+                kRounds, kBatches);
     std::printf("%-28s %-12s %12s %12s %12s %10s %10s\n", "workload", "size", "Kestrum", "GMP",
                 "libmpdec", "best/Kes", "peak KiB");
-    for (std::size_t i = 0; i < workloads.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const Workload& w = workloads[i];
-        const KestrumTiming kestrum = timeKestrum(w.op, widen(w.a), widen(w.b));
-        std::string gmpResult;
-        const double gmp = timeCalls([&] { gmpResult = callGmp(w.op, w.a, w.b); });
-        const auto found = decimal.find(i);
-        const double mpdec = found == decimal.end() ? 0 : found->second;
-        const double best = mpdec > 0 ? std::min(gmp, mpdec) : gmp;
+        const double decimal = mpdec[i] == kUnset ? 0 : mpdec[i];
+        const double best = decimal > 0 ? std::min(gmp[i], decimal) : gmp[i];
         std::printf("%-28s %-12s %12s %12s %12s %10.2f %10.1f%s\n", w.name.c_str(), w.size.c_str(),
-                    micros(kestrum.seconds).c_str(), micros(gmp).c_str(), micros(mpdec).c_str(),
-                    best / kestrum.seconds, static_cast<double>(kestrum.peakBytes) / 1024.0,
-                    kestrum.result == gmpResult ? "" : "  RESULT DIFFERS FROM GMP");
-        std::fflush(stdout);
+                    micros(kestrum[i]).c_str(), micros(gmp[i]).c_str(), micros(decimal).c_str(),
+                    best / kestrum[i], static_cast<double>(firstCalls[i].peakBytes) / 1024.0,
+                    firstCalls[i].result == gmpResults[i] ? "" : "  RESULT DIFFERS FROM GMP");
     }
 }
 

@@ -127,6 +127,56 @@ void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
     formatSignificant(limbs, count, topDigits, out.data());
 }
 
+namespace {
+
+constexpr std::size_t kShortDigits = 16;
+
+// Writes v < 10^16 as exactly 16 digits, with leading zeros.
+void formatShortLimb(char16_t* out, Limb v) {
+    const auto high = static_cast<std::uint32_t>(v / 100'000'000);
+    const auto low = static_cast<std::uint32_t>(v % 100'000'000);
+#if defined(__SSE2__)
+    groups::write16(out, high, low);
+#else
+    groups::write8(out, high);
+    groups::write8(out + 8, low);
+#endif
+}
+
+}  // namespace
+
+void parseShortLimbs(std::u16string_view digits, Limb* out) {
+    const char16_t* p = digits.data() + digits.size();
+    std::size_t left = digits.size();
+    while (left >= kShortDigits) {
+        p -= kShortDigits;
+        left -= kShortDigits;
+        *out++ = groups::parse16(p);
+    }
+    if (left != 0) {
+        *out = parseWord(digits.data(), left);
+    }
+}
+
+void shortLimbsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
+    count = significantLimbs(limbs, count);
+    if (count == 0) {
+        out.assign(1, u'0');
+        return;
+    }
+    const std::size_t topDigits = wordDigits(limbs[count - 1]);
+    out.resize((count - 1) * kShortDigits + topDigits);
+    std::array<char16_t, kShortDigits> top{};
+    formatShortLimb(top.data(), limbs[count - 1]);
+    char16_t* o = out.data();
+    std::memcpy(o, top.data() + kShortDigits - topDigits, topDigits * sizeof(char16_t));
+    o += topDigits;
+    for (std::size_t i = count - 1; i-- != 0;) {
+        formatShortLimb(o, limbs[i]);
+        o += kShortDigits;
+    }
+}
+
 std::u16string limbsToText(const Limb* limbs, std::size_t count) {
     std::u16string text;
     limbsToText(limbs, count, text);

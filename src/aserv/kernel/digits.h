@@ -41,4 +41,9 @@ void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out);
 void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out);
 std::u16string limbsToText(const Limb* limbs, std::size_t count);
 
+// The same for limbs in base 10^16 (16 digits each), the base of the two-prime transform:
+// parseShortLimbs writes ceil(digits.size() / 16) limbs; shortLimbsToText replaces out.
+void parseShortLimbs(std::u16string_view digits, Limb* out);
+void shortLimbsToText(const Limb* limbs, std::size_t count, std::u16string& out);
+
 }  // namespace kestrum::aserv::kernel::detail

@@ -4,12 +4,14 @@
 #include <array>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "digits.h"
 #include "divide.h"
 #include "limb_buffer.h"
 #include "limb_ops.h"
 #include "multiply.h"
+#include "ntt.h"
 #include "short_divide.h"
 
 namespace kestrum::aserv::kernel {
@@ -44,6 +46,23 @@ std::u16string wordToText(std::uint64_t v) {
     std::u16string text;
     wordToText(v, text);
     return text;
+}
+
+constexpr std::size_t shortLimbsFor(std::size_t digitCount) {
+    return (digitCount + detail::kShortLimbDigits - 1) / detail::kShortLimbDigits;
+}
+
+void multiplyByShortTransform(std::u16string_view a, std::u16string_view b, std::u16string& out) {
+    const std::size_t na = shortLimbsFor(a.size());
+    const std::size_t nb = shortLimbsFor(b.size());
+    std::vector<Limb> limbs(2 * (na + nb));
+    Limb* x = limbs.data();
+    Limb* y = x + na;
+    Limb* product = y + nb;
+    detail::parseShortLimbs(a, x);
+    detail::parseShortLimbs(b, y);
+    detail::multiplyTransformShort(product, x, na, y, nb);
+    detail::shortLimbsToText(product, na + nb, out);
 }
 
 std::u16string canonical(std::u16string_view stripped) {
@@ -116,6 +135,11 @@ void multiplyMagnitudes(std::u16string_view a, std::u16string_view b, std::u16st
     }
     if (a.size() < b.size()) {
         std::swap(a, b);
+    }
+    if (b.size() >= detail::kShortTransformDigits &&
+        detail::transformFits(shortLimbsFor(a.size()), shortLimbsFor(b.size()))) {
+        multiplyByShortTransform(a, b, out);
+        return;
     }
     const ParsedLimbs x(a);
     const ParsedLimbs y(b);

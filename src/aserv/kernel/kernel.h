@@ -6,7 +6,8 @@
 //
 // Internally the digits are read into base-10^18 limbs; addition, subtraction and comparison are
 // linear, multiplication goes schoolbook -> Karatsuba -> a three-prime number-theoretic
-// transform, and division uses machine words for dividends of up to 19 digits, one-limb division
+// transform (long digit texts are read into base-10^16 limbs instead, whose products two primes
+// determine), and division uses machine words for dividends of up to 19 digits, one-limb division
 // with a precomputed reciprocal straight from text to text for divisors of up to 18 digits, long
 // division for short quotients or divisors, recursive (Burnikel-Ziegler) division above that, and
 // for a quotient much shorter than the divisor, division by the divisor's top limbs followed by one

@@ -159,34 +159,40 @@ class Divisor {
 
 inline constexpr Divisor kBaseDivisor{kBase};
 
-// A column sum t < 2^126 split into its lowest base-10^18 digit and the carry floor(t / 10^18),
-// with the reciprocal mu = floor(2^128 / 10^18) = 18 * 2^64 + mu0 (after Barrett): the estimate
-// 18 * hi + floor((hi * mu0 + lo * 18) / 2^64) drops two fractions below one, so it falls short
-// of the carry by at most two, and the digit it leaves is below 3 * 10^18, which fits a word.
+// A column sum t < 2^126 split into its lowest digit in base `radix` (10^18 unless said
+// otherwise, at least 2^4 and below 2^60) and the carry floor(t / radix), with the reciprocal
+// mu = floor(2^128 / radix) = mu1 * 2^64 + mu0 (after Barrett): the estimate
+// mu1 * hi + floor((hi * mu0 + lo * mu1) / 2^64) drops two fractions below one, so it falls short
+// of the carry by at most two, and the digit it leaves is below 3 * radix, which fits a word.
 struct ColumnSplit {
     Limb digit;
     Wide carry;
 };
 
-inline constexpr std::uint64_t kBaseReciprocalHigh = ~std::uint64_t{0} / kBase;
-static_assert(kBaseReciprocalHigh == 18);
-inline constexpr std::uint64_t kBaseReciprocalLow = [] {
-    Limb rem = 0;
-    return kBaseDivisor.divide(~std::uint64_t{0} - kBaseReciprocalHigh * kBase, ~std::uint64_t{0},
-                               rem);
-}();
+template <Limb radix>
+struct ColumnReciprocal {
+    static constexpr std::uint64_t kHigh = ~std::uint64_t{0} / radix;
+    static constexpr std::uint64_t kLow = [] {
+        Limb rem = 0;
+        return Divisor(radix).divide(~std::uint64_t{0} - kHigh * radix, ~std::uint64_t{0}, rem);
+    }();
+};
 
+template <Limb radix = kBase>
 constexpr ColumnSplit splitColumn(Wide t) {
+    using Reciprocal = ColumnReciprocal<radix>;
     const std::uint64_t hi = highWord(t);
     const std::uint64_t lo = lowWord(t);
-    Wide carry = mulWide(hi, kBaseReciprocalHigh) +
-                 highWord(mulWide(hi, kBaseReciprocalLow) + mulWide(lo, kBaseReciprocalHigh));
-    Limb digit = lo - lowWord(carry) * kBase;
-    const Limb over = (digit >= kBase ? 1U : 0U) + (digit >= 2 * kBase ? 1U : 0U);
-    digit -= over * kBase;
+    Wide carry = mulWide(hi, Reciprocal::kHigh) +
+                 highWord(mulWide(hi, Reciprocal::kLow) + mulWide(lo, Reciprocal::kHigh));
+    Limb digit = lo - lowWord(carry) * radix;
+    const Limb over = (digit >= radix ? 1U : 0U) + (digit >= 2 * radix ? 1U : 0U);
+    digit -= over * radix;
     carry += over;
     return {digit, carry};
 }
+
+static_assert(ColumnReciprocal<kBase>::kHigh == 18);
 
 struct LimbPair {
     Limb high;

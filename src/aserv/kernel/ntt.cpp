@@ -304,4 +304,30 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
     r[columns] = splitColumn(pendingMiddle + pendingTopOlder + carry).digit;
 }
 
+void multiplyTransformShort(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t columns = na + nb - 1;
+    const std::size_t n = std::max(std::bit_ceil(columns), std::size_t{4});
+    std::vector<Word> residues(3 * n);
+    Word* work = residues.data() + 2 * n;
+    for (std::size_t field = 0; field < 2; ++field) {
+        convolve(residues.data() + field * n, work, a, na, b, nb, n, field);
+    }
+    const Recombination& k = kRecombination;
+    const Word p0 = kFields[0].modulus();
+    const Word q1 = kFields[1].modulus();
+    const Word* r0 = residues.data();
+    const Word* r1 = r0 + n;
+    Wide carry = 0;
+    for (std::size_t i = 0; i < columns; ++i) {
+        // x = r0 + p0 t1 with t1 = (r1 - r0) / p0 mod p1; r0 < p0 < p1, x < p0 p1 < 2^124.
+        Word t1 = PrimeField::shoupMul(r1[i] >= r0[i] ? r1[i] - r0[i] : r1[i] + q1 - r0[i], k.inv01,
+                                       k.inv01c, q1);
+        t1 = t1 >= q1 ? t1 - q1 : t1;
+        const ColumnSplit split = splitColumn<kShortBase>(mulWide(p0, t1) + r0[i] + carry);
+        r[i] = split.digit;
+        carry = split.carry;
+    }
+    r[columns] = lowWord(carry);
+}
+
 }  // namespace kestrum::aserv::kernel::detail

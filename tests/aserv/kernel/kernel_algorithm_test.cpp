@@ -102,6 +102,10 @@ TEST(KernelAlgorithms, RandomShapesAroundTheMultiplicationCrossovers) {
             checkProduct(maker.any(la), maker.any(lb));
         }
     }
+    for (int round = 0; round < 6; ++round) {
+        const std::size_t lb = detail::kShortTransformDigits - 20 + maker.below(40);
+        checkProduct(maker.any(lb + maker.below(lb)), maker.any(lb));
+    }
 }
 
 // All 9s make every column sum as large as it can be for the length.
@@ -109,8 +113,14 @@ TEST(KernelAlgorithms, TransformAtItsLongestLengthWithAllNines) {
     const std::size_t half = kLimb * detail::kTransformMaxLength / 2;
     // 2^11 x 2^11 limbs (4095 columns), then 2^11 x (2^11 + 1) limbs: exactly the longest
     // transform; then one limb more, which no longer fits one transform.
-    const std::size_t shapes[][2] = {
-        {half, half}, {half + kLimb, half}, {half + kLimb, half + kLimb}, {32767, 32767}};
+    const std::size_t shapes[][2] = {{half, half},
+                                     {half + kLimb, half},
+                                     {half + kLimb, half + kLimb},
+                                     {32767, 32767},
+                                     // The same for the transform on 16-digit limbs.
+                                     {32768, 32768},
+                                     {32784, 32768},
+                                     {32784, 32784}};
     for (const auto& s : shapes) {
         SCOPED_TRACE(std::to_string(s[0]) + " x " + std::to_string(s[1]));
         EXPECT_EQ(multiplyMagnitudes(nines(s[0]), nines(s[1])), ninesProduct(s[0], s[1]));

@@ -252,20 +252,38 @@ struct Recombination {
 constexpr Recombination kRecombination{};
 static_assert(kRecombination.p0.d2 == 0, "p0 < base^2");
 
+// The cyclic convolutions of a and b modulo the first `fields` primes, field after field, each n
+// long, for the columns of an na x nb product.
+std::vector<Word> residuesOf(const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+                             std::size_t n, std::size_t fields) {
+    std::vector<Word> residues((fields + 1) * n);
+    Word* work = residues.data() + fields * n;
+    for (std::size_t field = 0; field < fields; ++field) {
+        convolve(residues.data() + field * n, work, a, na, b, nb, n, field);
+    }
+    return residues;
+}
+
+std::size_t transformLength(std::size_t columns) {
+    return std::max(std::bit_ceil(columns), std::size_t{4});
+}
+
+// t1 = (r1 - r0) / p0 mod p1, fully reduced, for residues r0 < p0 < p1 and r1 < p1.
+Word secondDigit(Word r0, Word r1) {
+    const Recombination& k = kRecombination;
+    const Word q1 = kFields[1].modulus();
+    const Word t1 = PrimeField::shoupMul(r1 >= r0 ? r1 - r0 : r1 + q1 - r0, k.inv01, k.inv01c, q1);
+    return t1 >= q1 ? t1 - q1 : t1;
+}
+
 }  // namespace
 
 void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
-    const std::size_t n = std::max(std::bit_ceil(columns), std::size_t{4});
-    std::vector<Word> residues(4 * n);
-    Word* work = residues.data() + 3 * n;
-    for (std::size_t field = 0; field < 3; ++field) {
-        convolve(residues.data() + field * n, work, a, na, b, nb, n, field);
-    }
-
+    const std::size_t n = transformLength(columns);
+    const std::vector<Word> residues = residuesOf(a, na, b, nb, n, 3);
     const Recombination& k = kRecombination;
     const Word p0 = kFields[0].modulus();
-    const Word q1 = kFields[1].modulus();
     const Word q2 = kFields[2].modulus();
     const Word* r0 = residues.data();
     const Word* r1 = r0 + n;
@@ -277,10 +295,7 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
     Wide pendingTopOlder = 0;  // x2 of the column before it
     Wide carry = 0;
     for (std::size_t i = 0; i < columns; ++i) {
-        // t1 = (r1 - r0) / p0 mod p1; r0 < p0 < p1.
-        Word t1 = PrimeField::shoupMul(r1[i] >= r0[i] ? r1[i] - r0[i] : r1[i] + q1 - r0[i], k.inv01,
-                                       k.inv01c, q1);
-        t1 = t1 >= q1 ? t1 - q1 : t1;
+        const Word t1 = secondDigit(r0[i], r1[i]);
         // y = r0 + p0 t1 < p0 p1; t2 = (r2 - y) / (p0 p1) mod p2.
         Word y2 = PrimeField::shoupMul(t1, p0, k.p0c, q2) + r0[i];
         y2 = y2 >= q2 ? y2 - q2 : y2;
@@ -306,23 +321,14 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
 
 void multiplyTransformShort(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
-    const std::size_t n = std::max(std::bit_ceil(columns), std::size_t{4});
-    std::vector<Word> residues(3 * n);
-    Word* work = residues.data() + 2 * n;
-    for (std::size_t field = 0; field < 2; ++field) {
-        convolve(residues.data() + field * n, work, a, na, b, nb, n, field);
-    }
-    const Recombination& k = kRecombination;
+    const std::vector<Word> residues = residuesOf(a, na, b, nb, transformLength(columns), 2);
     const Word p0 = kFields[0].modulus();
-    const Word q1 = kFields[1].modulus();
     const Word* r0 = residues.data();
-    const Word* r1 = r0 + n;
+    const Word* r1 = r0 + transformLength(columns);
     Wide carry = 0;
     for (std::size_t i = 0; i < columns; ++i) {
-        // x = r0 + p0 t1 with t1 = (r1 - r0) / p0 mod p1; r0 < p0 < p1, x < p0 p1 < 2^124.
-        Word t1 = PrimeField::shoupMul(r1[i] >= r0[i] ? r1[i] - r0[i] : r1[i] + q1 - r0[i], k.inv01,
-                                       k.inv01c, q1);
-        t1 = t1 >= q1 ? t1 - q1 : t1;
+        // x = r0 + p0 t1 < p0 p1 < 2^124.
+        const Word t1 = secondDigit(r0[i], r1[i]);
         const ColumnSplit split = splitColumn<kShortBase>(mulWide(p0, t1) + r0[i] + carry);
         r[i] = split.digit;
         carry = split.carry;

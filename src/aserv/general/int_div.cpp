@@ -159,7 +159,10 @@ void longDivision(TextView dividend, TextView divisor, Text& m, Text& r) {
 }  // namespace
 
 void finishDivision(Text& m, Text& r, bool negative) {
-    r = Text(stripLeadingZeros(r));
+    const TextView remainder = stripLeadingZeros(r);
+    if (remainder.size() != r.size()) {
+        r = Text(remainder);
+    }
     if (m.empty()) {
         m = Text(u"0");
     }

@@ -187,28 +187,39 @@ TEST(ArithmObjects, RepeatedCallsAndSeparateObjectsAgree) {
     EXPECT_EQ(first.text(), second.text());
 }
 
-// The text of a call on an object of its own.
-std::u16string freshResult(StringMethod method, std::u16string_view a1, std::u16string_view a2) {
+// A call's result code and text ("" on failure).
+struct Outcome {
+    ResultCode code;
+    std::u16string text;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome callOn(const Arithm& arithm, StringMethod method, std::u16string_view a1,
+               std::u16string_view a2) {
     Variable x(a1);
     Variable y(a2);
     Variable result;
-    const Arithm arithm;
-    EXPECT_EQ((arithm.*method)(x.address(), y.address(), result.address()), kSuccess);
-    return result.text();
+    const ResultCode code = (arithm.*method)(x.address(), y.address(), result.address());
+    return {code, result.raw() != nullptr ? result.text() : u""};
+}
+
+// The text of a successful call on an object of its own.
+std::u16string freshResult(StringMethod method, std::u16string_view a1, std::u16string_view a2) {
+    const Outcome outcome = callOn(Arithm(), method, a1, a2);
+    EXPECT_EQ(outcome.code, kSuccess);
+    return outcome.text;
 }
 
 TEST(ArithmObjects, OneObjectServesEveryResultLengthAndConcurrentCallers) {
     const std::u16string longer(3000, u'9');
     const std::vector<std::pair<std::u16string, std::u16string>> operands = {
-        {longer, u"1"}, {u"12", u"-12"}, {u"-5", u"3"}, {longer, longer}, {u"7", u"0"}};
+        {longer, u"1"}, {u"12", u"-12"},     {u"-5", u"3"},    {longer, longer},
+        {u"7", u"0"},   {u"12.5", u"-0.75"}, {u"-.5", u".25"}, {longer + u".5", u"2.5"}};
     const Arithm shared;
     for (const auto& [a, b] : operands) {
-        for (StringMethod method : {&Arithm::iadd, &Arithm::isub, &Arithm::imult}) {
-            Variable x(a);
-            Variable y(b);
-            Variable result;
-            ASSERT_EQ((shared.*method)(x.address(), y.address(), result.address()), kSuccess);
-            EXPECT_EQ(result.text(), freshResult(method, a, b));
+        for (StringMethod method : {&Arithm::iadd, &Arithm::isub, &Arithm::imult, &Arithm::radd,
+                                    &Arithm::rsub, &Arithm::rmult}) {
+            EXPECT_EQ(callOn(shared, method, a, b), callOn(Arithm(), method, a, b));
         }
     }
 

@@ -1,6 +1,7 @@
 #include "multiply.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "limb_ops.h"
 #include "ntt.h"
@@ -90,6 +91,42 @@ void addHalves(Limb* sa, const Limb* a, std::size_t ha, Limb* sb, const Limb* b,
     sb[m] = cb;
 }
 
+// The last step of a square Karatsuba product, in one pass: r[m..total) += mid - r0 - r2, where
+// r0 = r[0..2m) (its upper half, which the pass writes over before it reads it, copied to
+// r0High), r2 = r[2m..2m+n2) with m <= n2 <= 2m, mid has 2m + 2 limbs and 3m + 2 <= total. Each
+// place reads r2 before the pass writes it. A place sums to [-2 base, 2 base): the carry is
+// -2 to 1.
+void addMiddle(Limb* r, std::size_t m, std::size_t total, const Limb* mid, const Limb* r0High,
+               std::size_t n2) {
+    constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
+    std::int64_t carry = 0;
+    const auto place = [&](std::size_t i, Limb low, Limb high) {
+        const std::int64_t t = static_cast<std::int64_t>(r[m + i]) +
+                               static_cast<std::int64_t>(mid[i]) - static_cast<std::int64_t>(low) -
+                               static_cast<std::int64_t>(high) + carry;
+        carry = (t >= kSignedBase ? 1 : 0) - (t < 0 ? 1 : 0) - (t < -kSignedBase ? 1 : 0);
+        r[m + i] = static_cast<Limb>(t - carry * kSignedBase);
+    };
+    std::size_t i = 0;
+    for (; i < m; ++i) {
+        place(i, r[i], r[2 * m + i]);
+    }
+    for (; i < n2; ++i) {
+        place(i, r0High[i - m], r[2 * m + i]);
+    }
+    for (; i < 2 * m; ++i) {
+        place(i, r0High[i - m], 0);
+    }
+    for (; i < 2 * m + 2; ++i) {
+        place(i, 0, 0);
+    }
+    for (std::size_t j = 3 * m + 2; j < total && carry != 0; ++j) {
+        const std::int64_t t = static_cast<std::int64_t>(r[j]) + carry;
+        carry = (t >= kSignedBase ? 1 : 0) - (t < 0 ? 1 : 0);
+        r[j] = static_cast<Limb>(t - carry * kSignedBase);
+    }
+}
+
 // r = a * b where b is much shorter: a is cut into pieces of nb limbs.
 void multiplyUnbalanced(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
                         Limb* scratch) {
@@ -133,6 +170,11 @@ void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
         addHalves(sb, b, hb, sa, a, ha, m);
     }
     multiplyLimbs(mid, sa, m + 1, sb, m + 1, rest);
+    if (na == nb) {
+        std::copy(r + m, r + 2 * m, sa);  // the upper half of r0 is written over first
+        addMiddle(r, m, na + nb, mid, sa, ha + hb);
+        return;
+    }
     subLimbsTwice(mid, 2 * m + 2, r, 2 * m, r + 2 * m, ha + hb);
     std::size_t midLen = 2 * m + 2;
     while (midLen != 0 && mid[midLen - 1] == 0) {

@@ -61,9 +61,10 @@ void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
     // call before the dividend is read.
     const bool outputsHoldOperand = sharesStorage(m, a1) || sharesStorage(m, a2) ||
                                     sharesStorage(r, a1) || sharesStorage(r, a2);
-    const Text copies = outputsHoldOperand ? Text(a1) + Text(a2) : Text();
-    const TextView dividendSource = outputsHoldOperand ? TextView(copies).substr(0, a1.size()) : a1;
-    const TextView divisorSource = outputsHoldOperand ? TextView(copies).substr(a1.size()) : a2;
+    const Text dividendCopy = outputsHoldOperand ? Text(a1) : Text();
+    const Text divisorCopy = outputsHoldOperand ? Text(a2) : Text();
+    const TextView dividendSource = outputsHoldOperand ? TextView(dividendCopy) : a1;
+    const TextView divisorSource = outputsHoldOperand ? TextView(divisorCopy) : a2;
     const Operand divisorOperand(divisorSource);
     const SignedText& divisor = divisorOperand.split();
     if (!divisorOperand.digits()) {

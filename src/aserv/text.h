@@ -12,7 +12,7 @@ using TextView = std::u16string_view;
 
 // Whether `view` lies in the storage of `text` (then writing to the text changes the view).
 inline bool sharesStorage(const Text& text, TextView view) {
-    const std::less_equal<const char16_t*> notAfter;
+    const std::less_equal<> notAfter;
     return !view.empty() && notAfter(text.data(), view.data()) &&
            notAfter(view.data(), text.data() + text.size());
 }

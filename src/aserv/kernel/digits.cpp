@@ -68,20 +68,23 @@ int compareStripped(std::u16string_view a, std::u16string_view b) {
     return 0;
 }
 
-void parseLimbs(std::u16string_view digits, Limb* out) {
-    const char16_t* p = digits.data() + digits.size();
-    std::size_t left = digits.size();
-    while (left >= kLimbDigits) {
-        p -= kLimbDigits;
-        left -= kLimbDigits;
-        *out++ = parseLimb(p);
+namespace {
+
+// The digits in groups of `digits` from the right, each read by `parse`; the leftmost group may
+// be shorter.
+template <std::size_t digits, Limb (*parse)(const char16_t*)>
+void parseGroups(std::u16string_view text, Limb* out) {
+    const char16_t* p = text.data() + text.size();
+    std::size_t left = text.size();
+    while (left >= digits) {
+        p -= digits;
+        left -= digits;
+        *out++ = parse(p);
     }
     if (left != 0) {
-        *out = parseWord(digits.data(), left);
+        *out = parseWord(text.data(), left);
     }
 }
-
-namespace {
 
 std::size_t significantLimbs(const Limb* limbs, std::size_t count) {
     while (count != 0 && limbs[count - 1] == 0) {
@@ -90,46 +93,32 @@ std::size_t significantLimbs(const Limb* limbs, std::size_t count) {
     return count;
 }
 
-// Writes limbs[0..count), count >= 1 and a non-zero top limb of topDigits digits.
+// Writes limbs[0..count), count >= 1 and a non-zero top limb of topDigits digits, each limb
+// written by `format` as exactly `digits` digits.
+template <std::size_t digits, void (*format)(char16_t*, Limb)>
 void formatSignificant(const Limb* limbs, std::size_t count, std::size_t topDigits, char16_t* out) {
-    std::array<char16_t, kLimbDigits> top{};
-    formatLimb(top.data(), limbs[count - 1]);
-    std::memcpy(out, top.data() + kLimbDigits - topDigits, topDigits * sizeof(char16_t));
+    std::array<char16_t, digits> top{};
+    format(top.data(), limbs[count - 1]);
+    std::memcpy(out, top.data() + digits - topDigits, topDigits * sizeof(char16_t));
     out += topDigits;
     for (std::size_t i = count - 1; i-- != 0;) {
-        formatLimb(out, limbs[i]);
-        out += kLimbDigits;
+        format(out, limbs[i]);
+        out += digits;
     }
 }
 
-}  // namespace
-
-std::size_t digitCount(const Limb* limbs, std::size_t count) {
-    count = significantLimbs(limbs, count);
-    return count == 0 ? 0 : (count - 1) * kLimbDigits + wordDigits(limbs[count - 1]);
-}
-
-void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
-    count = significantLimbs(limbs, count);
-    if (count != 0) {
-        formatSignificant(limbs, count, wordDigits(limbs[count - 1]), out);
-    }
-}
-
-void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
+// The canonical text of limbs of `digits` digits each, into out.
+template <std::size_t digits, void (*format)(char16_t*, Limb)>
+void groupsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
     count = significantLimbs(limbs, count);
     if (count == 0) {
         out.assign(1, u'0');
         return;
     }
     const std::size_t topDigits = wordDigits(limbs[count - 1]);
-    out.resize((count - 1) * kLimbDigits + topDigits);
-    formatSignificant(limbs, count, topDigits, out.data());
+    out.resize((count - 1) * digits + topDigits);
+    formatSignificant<digits, format>(limbs, count, topDigits, out.data());
 }
-
-namespace {
-
-constexpr std::size_t kShortDigits = 16;
 
 // Writes v < 10^16 as exactly 16 digits, with leading zeros.
 void formatShortLimb(char16_t* out, Limb v) {
@@ -145,36 +134,32 @@ void formatShortLimb(char16_t* out, Limb v) {
 
 }  // namespace
 
+void parseLimbs(std::u16string_view digits, Limb* out) {
+    parseGroups<kLimbDigits, parseLimb>(digits, out);
+}
+
 void parseShortLimbs(std::u16string_view digits, Limb* out) {
-    const char16_t* p = digits.data() + digits.size();
-    std::size_t left = digits.size();
-    while (left >= kShortDigits) {
-        p -= kShortDigits;
-        left -= kShortDigits;
-        *out++ = groups::parse16(p);
-    }
-    if (left != 0) {
-        *out = parseWord(digits.data(), left);
+    parseGroups<kShortLimbDigits, groups::parse16>(digits, out);
+}
+
+std::size_t digitCount(const Limb* limbs, std::size_t count) {
+    count = significantLimbs(limbs, count);
+    return count == 0 ? 0 : (count - 1) * kLimbDigits + wordDigits(limbs[count - 1]);
+}
+
+void formatLimbs(const Limb* limbs, std::size_t count, char16_t* out) {
+    count = significantLimbs(limbs, count);
+    if (count != 0) {
+        formatSignificant<kLimbDigits, formatLimb>(limbs, count, wordDigits(limbs[count - 1]), out);
     }
 }
 
+void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
+    groupsToText<kLimbDigits, formatLimb>(limbs, count, out);
+}
+
 void shortLimbsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
-    count = significantLimbs(limbs, count);
-    if (count == 0) {
-        out.assign(1, u'0');
-        return;
-    }
-    const std::size_t topDigits = wordDigits(limbs[count - 1]);
-    out.resize((count - 1) * kShortDigits + topDigits);
-    std::array<char16_t, kShortDigits> top{};
-    formatShortLimb(top.data(), limbs[count - 1]);
-    char16_t* o = out.data();
-    std::memcpy(o, top.data() + kShortDigits - topDigits, topDigits * sizeof(char16_t));
-    o += topDigits;
-    for (std::size_t i = count - 1; i-- != 0;) {
-        formatShortLimb(o, limbs[i]);
-        o += kShortDigits;
-    }
+    groupsToText<kShortLimbDigits, formatShortLimb>(limbs, count, out);
 }
 
 std::u16string limbsToText(const Limb* limbs, std::size_t count) {

@@ -21,6 +21,10 @@ constexpr std::size_t limbsFor(std::size_t digitCount) {
     return (digitCount + kLimbDigits - 1) / kLimbDigits;
 }
 
+constexpr std::size_t shortLimbsFor(std::size_t digitCount) {
+    return (digitCount + kShortLimbDigits - 1) / kShortLimbDigits;
+}
+
 // The value of n <= 19 digits (below 10^19 < 2^64).
 std::uint64_t parseWord(const char16_t* p, std::size_t n);
 
@@ -42,7 +46,7 @@ void limbsToText(const Limb* limbs, std::size_t count, std::u16string& out);
 std::u16string limbsToText(const Limb* limbs, std::size_t count);
 
 // The same for limbs in base 10^16 (16 digits each), the base of the two-prime transform:
-// parseShortLimbs writes ceil(digits.size() / 16) limbs; shortLimbsToText replaces out.
+// parseShortLimbs writes shortLimbsFor(digits.size()) limbs; shortLimbsToText replaces out.
 void parseShortLimbs(std::u16string_view digits, Limb* out);
 void shortLimbsToText(const Limb* limbs, std::size_t count, std::u16string& out);
 

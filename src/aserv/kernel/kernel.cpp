@@ -48,13 +48,9 @@ std::u16string wordToText(std::uint64_t v) {
     return text;
 }
 
-constexpr std::size_t shortLimbsFor(std::size_t digitCount) {
-    return (digitCount + detail::kShortLimbDigits - 1) / detail::kShortLimbDigits;
-}
-
 void multiplyByShortTransform(std::u16string_view a, std::u16string_view b, std::u16string& out) {
-    const std::size_t na = shortLimbsFor(a.size());
-    const std::size_t nb = shortLimbsFor(b.size());
+    const std::size_t na = detail::shortLimbsFor(a.size());
+    const std::size_t nb = detail::shortLimbsFor(b.size());
     std::vector<Limb> limbs(2 * (na + nb));
     Limb* x = limbs.data();
     Limb* y = x + na;
@@ -137,7 +133,7 @@ void multiplyMagnitudes(std::u16string_view a, std::u16string_view b, std::u16st
         std::swap(a, b);
     }
     if (b.size() >= detail::kShortTransformDigits &&
-        detail::transformFits(shortLimbsFor(a.size()), shortLimbsFor(b.size()))) {
+        detail::transformFits(detail::shortLimbsFor(a.size()), detail::shortLimbsFor(b.size()))) {
         multiplyByShortTransform(a, b, out);
         return;
     }

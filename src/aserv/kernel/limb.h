@@ -14,6 +14,10 @@ using Limb = std::uint64_t;
 inline constexpr std::size_t kLimbDigits = 18;
 inline constexpr Limb kBase = 1'000'000'000'000'000'000ULL;
 
+// The shorter limbs that the two-prime transform works on: 16 digits, base 10^16.
+inline constexpr std::size_t kShortLimbDigits = 16;
+inline constexpr Limb kShortBase = 10'000'000'000'000'000ULL;
+
 #if defined(__SIZEOF_INT128__)
 
 __extension__ typedef unsigned __int128 Wide;

@@ -14,17 +14,11 @@ int compareLimbs(const Limb* a, const Limb* b, std::size_t n) {
     return 0;
 }
 
-// In both loops below the carry (borrow) is a 0/1 word and the base is added or taken through a
-// mask, so the loops have no data-dependent branches (random limbs would mispredict half of
-// them).
-
 Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     Limb carry = 0;
     std::size_t i = 0;
     for (; i < nb; ++i) {
-        const Limb s = a[i] + b[i] + carry;
-        carry = s >= kBase ? 1U : 0U;
-        r[i] = s - (kBase & (0 - carry));
+        r[i] = addWithCarry(a[i], b[i], carry);
     }
     for (; i < na && carry != 0; ++i) {
         const Limb s = a[i] + 1;
@@ -37,6 +31,7 @@ Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
     return carry;
 }
 
+// As in addWithCarry, the borrow is a 0/1 word and the base goes back through a mask.
 Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     Limb borrow = 0;
     std::size_t i = 0;
@@ -54,34 +49,6 @@ Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
         std::copy(a + i, a + na, r + i);
     }
     return borrow;
-}
-
-Limb subLimbsTwice(Limb* r, std::size_t n, const Limb* x, std::size_t nx, const Limb* y,
-                   std::size_t ny) {
-    constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
-    // r[i] - x[i] - y[i] - borrow lies in (-2 * base - 2, base): up to two base units borrowed.
-    std::int64_t borrow = 0;
-    std::size_t i = 0;
-    for (; i < ny; ++i) {
-        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(x[i]) -
-                         static_cast<std::int64_t>(y[i]) - borrow;
-        borrow = (d < 0 ? 1 : 0) + (d < -kSignedBase ? 1 : 0);
-        d += borrow * kSignedBase;
-        r[i] = static_cast<Limb>(d);
-    }
-    for (; i < nx; ++i) {
-        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(x[i]) - borrow;
-        borrow = (d < 0 ? 1 : 0) + (d < -kSignedBase ? 1 : 0);
-        d += borrow * kSignedBase;
-        r[i] = static_cast<Limb>(d);
-    }
-    for (; i < n && borrow != 0; ++i) {
-        std::int64_t d = static_cast<std::int64_t>(r[i]) - borrow;
-        borrow = d < 0 ? 1 : 0;
-        d += borrow * kSignedBase;
-        r[i] = static_cast<Limb>(d);
-    }
-    return static_cast<Limb>(borrow);
 }
 
 Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {

@@ -11,15 +11,20 @@ namespace kestrum::aserv::kernel::detail {
 // -1, 0 or 1 for two vectors of n limbs.
 int compareLimbs(const Limb* a, const Limb* b, std::size_t n);
 
+// One limb of a sum with its carry in and out (0 or 1). The carry is a 0/1 word and the base is
+// taken off through a mask, so loops over limbs have no data-dependent branches (random limbs
+// would mispredict half of them).
+inline Limb addWithCarry(Limb x, Limb y, Limb& carry) {
+    const Limb s = x + y + carry;
+    carry = s >= kBase ? 1U : 0U;
+    return s - (kBase & (0 - carry));
+}
+
 // r[0..na) = a + b for na >= nb; returns the carry out (0 or 1).
 Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 
 // r[0..na) = a - b for na >= nb; returns the borrow out (0 or 1).
 Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
-
-// r[0..n) -= x + y for ny <= nx <= n, in one pass; returns the borrow out (0, 1 or 2).
-Limb subLimbsTwice(Limb* r, std::size_t n, const Limb* x, std::size_t nx, const Limb* y,
-                   std::size_t ny);
 
 // r[0..n) = a * m for m < 10^18; returns the carry limb.
 Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m);

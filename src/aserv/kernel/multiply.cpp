@@ -61,13 +61,6 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
 void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
                        Limb* scratch);
 
-// One limb of a sum with its carry in and out; the base is taken off through a mask.
-Limb addWithCarry(Limb x, Limb y, Limb& carry) {
-    const Limb s = x + y + carry;
-    carry = s >= kBase ? 1U : 0U;
-    return s - (kBase & (0 - carry));
-}
-
 // sa[0..m] = a[0..m) + a[m..m+ha) and sb[0..m] = b[0..m) + b[m..m+hb) for hb <= ha <= m, in
 // one loop: the two carry chains run side by side.
 void addHalves(Limb* sa, const Limb* a, std::size_t ha, Limb* sb, const Limb* b, std::size_t hb,
@@ -175,7 +168,8 @@ void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
         addMiddle(r, m, na + nb, mid, sa, ha + hb);
         return;
     }
-    subLimbsTwice(mid, 2 * m + 2, r, 2 * m, r + 2 * m, ha + hb);
+    subLimbs(mid, mid, 2 * m + 2, r, 2 * m);
+    subLimbs(mid, mid, 2 * m + 2, r + 2 * m, ha + hb);
     std::size_t midLen = 2 * m + 2;
     while (midLen != 0 && mid[midLen - 1] == 0) {
         --midLen;

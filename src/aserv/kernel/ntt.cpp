@@ -321,10 +321,11 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
 
 void multiplyTransformShort(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
-    const std::vector<Word> residues = residuesOf(a, na, b, nb, transformLength(columns), 2);
+    const std::size_t n = transformLength(columns);
+    const std::vector<Word> residues = residuesOf(a, na, b, nb, n, 2);
     const Word p0 = kFields[0].modulus();
     const Word* r0 = residues.data();
-    const Word* r1 = r0 + transformLength(columns);
+    const Word* r1 = r0 + n;
     Wide carry = 0;
     for (std::size_t i = 0; i < columns; ++i) {
         // x = r0 + p0 t1 < p0 p1 < 2^124.

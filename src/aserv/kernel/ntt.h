@@ -28,8 +28,6 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
 // The same product for limbs in base kShortBase = 10^16, whose columns stay below
 // 2049 * 10^32 < 2^118: two of the primes (product > 2^123) determine them, so a third fewer
 // transforms are needed. Digits and result in base 10^16.
-inline constexpr Limb kShortBase = 10'000'000'000'000'000ULL;
-inline constexpr std::size_t kShortLimbDigits = 16;
 
 // From this many digits in the shorter operand on (and while the product fits one transform),
 // digit texts are multiplied by this transform, read straight into base-10^16 limbs.

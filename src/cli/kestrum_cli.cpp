@@ -1,14 +1,12 @@
 #include "kestrum_cli.h"
 
-#include <array>
-#include <cstdint>
-#include <cstdio>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string_view>
 
 #include "arithm.h"
-#include "automation_string.h"
+#include "operation.h"
 #include "result_codes.h"
 #include "utf8.h"
 
@@ -16,14 +14,12 @@ namespace kestrum::cli {
 
 namespace {
 
-using api::Arithm;
-using api::AutoString;
-using api::AutoStringHolder;
 using api::ResultCode;
 
 constexpr std::string_view kVersion = "kestrum 1.0.0";
 constexpr std::string_view kUsage =
-    "usage: kestrum OP A1 A2   (OP: iadd isub imult idiv radd rsub rmult icomp)";
+    "usage: kestrum OP A1 A2   (OP: iadd isub imult idiv radd rsub rmult icomp)\n"
+    "       kestrum -          (lines OP<TAB>A1<TAB>A2 on standard input)";
 constexpr std::string_view kHelp =
     "Arbitrary-length decimal arithmetic on numbers written as text.\n"
     "\n"
@@ -35,101 +31,18 @@ constexpr std::string_view kHelp =
     "  kestrum radd A1 A2    sum of numbers with a decimal point\n"
     "  kestrum rsub A1 A2    difference of numbers with a decimal point\n"
     "  kestrum rmult A1 A2   product of numbers with a decimal point\n"
+    "  kestrum -             batch mode: reads lines OP<TAB>A1<TAB>A2 from standard input and\n"
+    "                        writes one line for each (idiv: quotient<TAB>remainder<TAB>flag;\n"
+    "                        error N or error usage for a line that fails)\n"
     "  kestrum --help | --version\n"
     "\n"
     "Operands may hold blanks and begin with - or +; \"\" is the empty operand.\n"
-    "Exit status: 0 success, 1 arithmetic error, 2 usage error.\n";
-
-using StringMethod = ResultCode (Arithm::*)(AutoString*, AutoString*, AutoString*) const noexcept;
-
-struct StringOperation {
-    std::string_view name;
-    StringMethod method;
-};
-
-constexpr std::array<StringOperation, 6> kStringOperations{{
-    {"iadd", &Arithm::iadd},
-    {"isub", &Arithm::isub},
-    {"imult", &Arithm::imult},
-    {"radd", &Arithm::radd},
-    {"rsub", &Arithm::rsub},
-    {"rmult", &Arithm::rmult},
-}};
-
-std::string hexCode(ResultCode code) {
-    std::array<char, 16> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "0x%08X", static_cast<std::uint32_t>(code));
-    return buffer.data();
-}
+    "Exit status: 0 success, 1 arithmetic error, 2 usage error (batch mode: a malformed line).\n"
+    "The manual page kestrum(1) tells more: man kestrum\n";
 
 int reportFailure(ResultCode code, std::ostream& err) {
-    err << "kestrum: error ";
-    if (const int number = api::runTimeErrorNumber(code); number != 0) {
-        err << number << ' ';
-    }
-    err << '(' << hexCode(code) << "): " << utf16ToUtf8(api::describeResult(code)) << '\n';
+    err << "kestrum: " << describeFailure(code) << '\n';
     return kExitFailure;
-}
-
-AutoStringHolder holdText(std::u16string_view text) {
-    AutoStringHolder holder(api::autoStringAlloc(text));
-    if (!holder) {
-        throw std::bad_alloc();
-    }
-    return holder;
-}
-
-void printText(AutoString text, std::ostream& out) {
-    out << utf16ToUtf8(api::autoStringView(text)) << '\n';
-}
-
-int runOperation(std::string_view name, AutoString a1, AutoString a2, std::ostream& out,
-                 std::ostream& err) {
-    const Arithm arithm;
-    for (const auto& operation : kStringOperations) {
-        if (operation.name == name) {
-            AutoString result = nullptr;
-            const ResultCode code = (arithm.*operation.method)(&a1, &a2, &result);
-            const AutoStringHolder owned(result);
-            if (code != api::kSuccess) {
-                return reportFailure(code, err);
-            }
-            printText(result, out);
-            return kExitSuccess;
-        }
-    }
-    if (name == "icomp") {
-        std::int16_t order = 0;
-        const ResultCode code = arithm.icomp(&a1, &a2, &order);
-        if (code != api::kSuccess) {
-            return reportFailure(code, err);
-        }
-        out << order << '\n';
-        return kExitSuccess;
-    }
-    // idiv: m and r start empty, er starts at 0.
-    AutoString m = nullptr;
-    AutoString r = nullptr;
-    std::int16_t er = 0;
-    const ResultCode code = arithm.idiv(&a1, &a2, &m, &r, &er);
-    const AutoStringHolder ownedM(m);
-    const AutoStringHolder ownedR(r);
-    if (code != api::kSuccess) {
-        return reportFailure(code, err);
-    }
-    printText(m, out);
-    printText(r, out);
-    out << er << '\n';
-    return kExitSuccess;
-}
-
-bool isOperation(std::string_view name) {
-    for (const auto& operation : kStringOperations) {
-        if (operation.name == name) {
-            return true;
-        }
-    }
-    return name == "icomp" || name == "idiv";
 }
 
 }  // namespace
@@ -143,7 +56,9 @@ int runKestrum(std::span<const std::string> args, std::ostream& out, std::ostrea
         out << kVersion << '\n';
         return kExitSuccess;
     }
-    if (args.size() != 3 || !isOperation(args[0])) {
+    const std::optional<Operation> operation =
+        args.size() == 3 ? Operation::find(args[0]) : std::nullopt;
+    if (!operation) {
         err << kUsage << '\n';
         return kExitUsage;
     }
@@ -154,9 +69,14 @@ int runKestrum(std::span<const std::string> args, std::ostream& out, std::ostrea
         return kExitUsage;
     }
     try {
-        const AutoStringHolder first = holdText(*a1);
-        const AutoStringHolder second = holdText(*a2);
-        return runOperation(args[0], first.get(), second.get(), out, err);
+        const api::Arithm arithm;
+        std::string result;
+        const ResultCode code = operation->run(arithm, *a1, *a2, '\n', result);
+        if (code != api::kSuccess) {
+            return reportFailure(code, err);
+        }
+        out << result << '\n';
+        return kExitSuccess;
     } catch (const std::bad_alloc&) {
         return reportFailure(api::kOutOfMemory, err);
     }

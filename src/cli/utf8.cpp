@@ -24,7 +24,7 @@ void appendUtf16(std::u16string& out, char32_t c) {
     out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
 }
 
-void appendUtf8(std::string& out, char32_t c) {
+void appendCodePoint(std::string& out, char32_t c) {
     auto byte = [&out](char32_t b) {
         out.push_back(static_cast<char>(static_cast<unsigned char>(b)));
     };
@@ -47,8 +47,8 @@ void appendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
+bool utf8ToUtf16(std::string_view utf8, std::u16string& out) {
+    out.clear();
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
@@ -71,30 +71,36 @@ std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) {
             c = lead & 0x07U;
             minimum = 0x10000;
         } else {
-            return std::nullopt;
+            return false;
         }
         if (utf8.size() - i <= extra) {
-            return std::nullopt;
+            return false;
         }
         for (std::size_t k = 1; k <= extra; ++k) {
             const auto next = static_cast<unsigned char>(utf8[i + k]);
             if ((next & 0xC0) != 0x80) {
-                return std::nullopt;
+                return false;
             }
             c = (c << 6) | (next & 0x3FU);
         }
         if (c < minimum || c > kMaxCodePoint || isSurrogate(c)) {
-            return std::nullopt;
+            return false;
         }
         appendUtf16(out, c);
         i += extra + 1;
     }
+    return true;
+}
+
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    if (!utf8ToUtf16(utf8, out)) {
+        return std::nullopt;
+    }
     return out;
 }
 
-std::string utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
+void appendUtf8(std::u16string_view utf16, std::string& out) {
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t c = utf16[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
@@ -104,8 +110,14 @@ std::string utf16ToUtf8(std::u16string_view utf16) {
         } else if (isSurrogate(c)) {
             c = kReplacement;
         }
-        appendUtf8(out, c);
+        appendCodePoint(out, c);
     }
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    appendUtf8(utf16, out);
     return out;
 }
 

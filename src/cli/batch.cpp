@@ -1,0 +1,138 @@
+#include "batch.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "arithm.h"
+#include "kestrum_cli.h"
+#include "line_reader.h"
+#include "operation.h"
+#include "output_buffer.h"
+#include "result_codes.h"
+#include "utf8.h"
+
+namespace kestrum::cli {
+
+namespace {
+
+class Batch {
+  public:
+    Batch(int outputFd, std::ostream& err) : out_(outputFd), err_(err) {}
+
+    OutputBuffer& output() { return out_; }
+
+    void answer(std::string_view line);
+
+    // Writes what is left and tells how the run went.
+    int finish(int readError);
+
+  private:
+    void malformed(std::string_view reason);
+    void reportLine(std::string_view message);
+    void reportRun(std::string_view what, int error);
+
+    const api::Arithm arithm_;
+    OutputBuffer out_;
+    std::ostream& err_;
+    std::u16string a1_;
+    std::u16string a2_;
+    std::size_t lineNumber_ = 0;
+    bool anyFailure_ = false;
+    bool anyMalformed_ = false;
+};
+
+void Batch::answer(std::string_view line) {
+    ++lineNumber_;
+    const auto fields = 1 + std::count(line.begin(), line.end(), '\t');
+    if (fields != 3) {
+        malformed("expected OP<TAB>A1<TAB>A2, found " + std::to_string(fields) +
+                  (fields == 1 ? " field" : " fields"));
+        return;
+    }
+    const std::size_t firstTab = line.find('\t');
+    const std::size_t secondTab = line.find('\t', firstTab + 1);
+    const std::optional<Operation> operation = Operation::find(line.substr(0, firstTab));
+    if (!operation) {
+        malformed("unknown operation (OP: " + std::string(kOperationNames) + ")");
+        return;
+    }
+    if (!utf8ToUtf16(line.substr(firstTab + 1, secondTab - firstTab - 1), a1_)) {
+        malformed("operand 1 is not valid UTF-8");
+        return;
+    }
+    if (!utf8ToUtf16(line.substr(secondTab + 1), a2_)) {
+        malformed("operand 2 is not valid UTF-8");
+        return;
+    }
+    std::string& text = out_.text();
+    const std::size_t lineStart = text.size();
+    api::ResultCode code = api::kOutOfMemory;
+    try {
+        code = operation->run(arithm_, a1_, a2_, '\t', text);
+    } catch (const std::bad_alloc&) {
+        text.resize(lineStart);
+    }
+    if (code != api::kSuccess) {
+        anyFailure_ = true;
+        text += failureLine(code);
+    }
+    text += '\n';
+    if (code != api::kSuccess) {
+        reportLine(describeFailure(code));
+    }
+    out_.lineDone();
+}
+
+void Batch::malformed(std::string_view reason) {
+    anyMalformed_ = true;
+    out_.text() += "error usage\n";
+    reportLine(reason);
+    out_.lineDone();
+}
+
+// Standard output first, so that both streams keep their order when they go to one place.
+void Batch::reportLine(std::string_view message) {
+    out_.flush();
+    err_ << "kestrum: line " + std::to_string(lineNumber_) + ": " + std::string(message) + '\n';
+}
+
+void Batch::reportRun(std::string_view what, int error) {
+    err_ << "kestrum: " + std::string(what) + ": " + std::strerror(error) + '\n';
+}
+
+int Batch::finish(int readError) {
+    out_.flush();
+    if (readError != 0) {
+        reportRun("cannot read standard input", readError);
+    }
+    if (out_.writeError() != 0) {
+        reportRun("cannot write standard output", out_.writeError());
+    }
+    if (anyMalformed_ || readError != 0 || out_.writeError() != 0) {
+        return kExitUsage;
+    }
+    return anyFailure_ ? kExitFailure : kExitSuccess;
+}
+
+}  // namespace
+
+int runBatch(int inputFd, int outputFd, std::ostream& err) {
+    Batch batch(outputFd, err);
+    LineReader input(inputFd, [&batch] { batch.output().flush(); });
+    while (batch.output().writeError() == 0) {
+        const std::optional<std::string_view> line = input.next();
+        if (!line) {
+            break;
+        }
+        batch.answer(*line);
+    }
+    return batch.finish(input.readError());
+}
+
+}  // namespace kestrum::cli

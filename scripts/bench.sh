@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Arithm benchmark (Release, build/bench) and runs it: Kestrum side by side with GMP
 # and with libmpdec through Python's decimal module, then the worst inputs at the length limit.
+# Then the command-line client's batch mode beside bc (bench/cli_batch_bench.sh).
 #   JOBS  parallel build jobs (default 2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,3 +13,4 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS
     -DKESTRUM_BUILD_BENCH=ON -DKESTRUM_WARNINGS_AS_ERRORS=OFF >/dev/null
 cmake --build "$build" --target arithm_bench -j "${JOBS:-2}"
 "$build/bench/arithm_bench" bench/peer_decimal.py
+bash bench/cli_batch_bench.sh

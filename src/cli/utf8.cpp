@@ -14,20 +14,19 @@ bool isSurrogate(char32_t c) {
     return c >= 0xD800 && c <= 0xDFFF;
 }
 
-void appendUtf16(std::u16string& out, char32_t c) {
+// Each writer stores at `out` and moves it past what it stored.
+void writeUtf16(char16_t*& out, char32_t c) {
     if (c < 0x10000) {
-        out.push_back(static_cast<char16_t>(c));
+        *out++ = static_cast<char16_t>(c);
         return;
     }
     c -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
 }
 
-void appendCodePoint(std::string& out, char32_t c) {
-    auto byte = [&out](char32_t b) {
-        out.push_back(static_cast<char>(static_cast<unsigned char>(b)));
-    };
+void writeUtf8(char*& out, char32_t c) {
+    auto byte = [&out](char32_t b) { *out++ = static_cast<char>(static_cast<unsigned char>(b)); };
     if (c < 0x80) {
         byte(c);
     } else if (c < 0x800) {
@@ -48,17 +47,22 @@ void appendCodePoint(std::string& out, char32_t c) {
 }  // namespace
 
 bool utf8ToUtf16(std::string_view utf8, std::u16string& out) {
-    out.clear();
-    out.reserve(utf8.size());
+    // Never more code units than bytes; the text is cut to its length at the end.
+    out.resize(utf8.size());
+    char16_t* const start = out.data();
+    char16_t* next = start;
     std::size_t i = 0;
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            *next++ = lead;
+            ++i;
+            continue;
+        }
         std::size_t extra = 0;
         char32_t c = 0;
         char32_t minimum = 0;
-        if (lead < 0x80) {
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
+        if ((lead & 0xE0) == 0xC0) {
             extra = 1;
             c = lead & 0x1FU;
             minimum = 0x80;
@@ -77,18 +81,19 @@ bool utf8ToUtf16(std::string_view utf8, std::u16string& out) {
             return false;
         }
         for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80) {
+            const auto follower = static_cast<unsigned char>(utf8[i + k]);
+            if ((follower & 0xC0) != 0x80) {
                 return false;
             }
-            c = (c << 6) | (next & 0x3FU);
+            c = (c << 6) | (follower & 0x3FU);
         }
         if (c < minimum || c > kMaxCodePoint || isSurrogate(c)) {
             return false;
         }
-        appendUtf16(out, c);
+        writeUtf16(next, c);
         i += extra + 1;
     }
+    out.resize(static_cast<std::size_t>(next - start));
     return true;
 }
 
@@ -101,8 +106,17 @@ std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) {
 }
 
 void appendUtf8(std::u16string_view utf16, std::string& out) {
+    // At most three bytes for each code unit; the text is cut to its length at the end.
+    const std::size_t kept = out.size();
+    out.resize(kept + 3 * utf16.size());
+    char* const start = out.data();
+    char* next = start + kept;
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t c = utf16[i];
+        if (c < 0x80) {
+            *next++ = static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
             utf16[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00U);
@@ -110,13 +124,13 @@ void appendUtf8(std::u16string_view utf16, std::string& out) {
         } else if (isSurrogate(c)) {
             c = kReplacement;
         }
-        appendCodePoint(out, c);
+        writeUtf8(next, c);
     }
+    out.resize(static_cast<std::size_t>(next - start));
 }
 
 std::string utf16ToUtf8(std::u16string_view utf16) {
     std::string out;
-    out.reserve(utf16.size());
     appendUtf8(utf16, out);
     return out;
 }

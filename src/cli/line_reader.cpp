@@ -29,8 +29,8 @@ std::optional<std::string_view> LineReader::next() {
     for (;;) {
         const void* found = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
         if (found != nullptr) {
-            const auto stop = static_cast<std::size_t>(static_cast<const char*>(found) -
-                                                       buffer_.data());
+            const auto stop =
+                static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
             const std::string_view line(buffer_.data() + begin_, stop - begin_);
             begin_ = stop + 1;
             return withoutCarriageReturn(line);

@@ -69,10 +69,11 @@ TEST(KestrumCli, HandsLongIdenticalOperandsToComparison) {
     EXPECT_EQ(run({"icomp", huge, huge}).out, "0\n");
 }
 
-TEST(KestrumCli, HelpListsEveryOperation) {
+TEST(KestrumCli, HelpListsEveryOperationBatchModeAndManualPage) {
     const CliRun r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* op : {"iadd", "isub", "imult", "idiv", "radd", "rsub", "rmult", "icomp"}) {
+    for (const char* op : {"iadd", "isub", "imult", "idiv", "radd", "rsub", "rmult", "icomp",
+                           "kestrum -", "kestrum(1)"}) {
         EXPECT_NE(r.out.find(op), std::string::npos) << op;
     }
 }

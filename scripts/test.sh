@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the Windows DLLs (64-bit under Wine, 32-bit checked statically),
-# a short fuzzing session, then the native debug and sanitizer builds with all unit and
-# end-to-end tests.
+# a short fuzzing session, the Debian package of the command-line client, then the native debug
+# and sanitizer builds with all unit and end-to-end tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,8 @@ bash scripts/test-windows.sh
 
 echo "=== fuzzing (bounded session)"
 FUZZ_SECONDS=60 bash scripts/fuzz.sh
+
+bash scripts/test-deb.sh
 
 jobs=$(nproc)
 for preset in dev asan; do

@@ -9,7 +9,7 @@ namespace kestrum::cli {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 

@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -39,7 +39,7 @@ const std::string kKestrum = KESTRUM_BINARY;
 
 TEST(BatchBinary, IssueExampleInAPipeline) {
     const ShellRun r =
-        runShell("printf 'iadd\\t12\\t30\\nidiv\\t-7\\t2\\niadd\\t1a\\t1\\n' | " + kKestrum + " -");
+        runShell(R"(printf 'iadd\t12\t30\nidiv\t-7\t2\niadd\t1a\t1\n' | )" + kKestrum + " -");
     EXPECT_EQ(r.out, "42\n-3\t-1\t0\nerror 102\n");
     EXPECT_EQ(r.status, 1);
 }
@@ -124,7 +124,7 @@ class Child {
 
     // Standard output up to and including the next line feed, waiting at most 10 seconds; what
     // came so far when the time runs out.
-    std::string readLine() const {
+    [[nodiscard]] std::string readLine() const {
         std::string line;
         char c = 0;
         pollfd ready{output_, POLLIN, 0};

@@ -28,7 +28,7 @@ check() {  # check DESCRIPTION COMMAND...: runs the command, counts a failure wh
     fi
 }
 field_is() { [ "$(dpkg-deb -f "$deb" "$1")" = "$2" ]; }
-field_matches() { dpkg-deb -f "$deb" "$1" | grep -Eq "$2"; }
+field_matches() { grep -Eq "$2" <<<"$(dpkg-deb -f "$deb" "$1")"; }
 
 kestrum=$root/usr/bin/kestrum
 batch_answer() {
@@ -36,21 +36,21 @@ batch_answer() {
     out=$(printf 'iadd\t12\t30\nidiv\t-7\t2\niadd\t1a\t1\n' | "$kestrum" - 2>/dev/null) || status=$?
     [ "$out" = $'42\n-3\t-1\t0\nerror 102' ] && [ "$status" -eq 1 ]
 }
-stripped() { ! readelf -S "$kestrum" | grep -q '\.symtab'; }
-man_page_is_source() { zcat "$root/usr/share/man/man1/kestrum.1.gz" | cmp -s - src/cli/kestrum.1; }
+stripped() { ! grep -q '\.symtab' <<<"$(readelf -S "$kestrum")"; }
+man_page_is_source() { [ "$(zcat "$root/usr/share/man/man1/kestrum.1.gz")" = "$(cat src/cli/kestrum.1)" ]; }
 changelog_names_version() {
-    zcat "$root/usr/share/doc/kestrum/changelog.gz" | head -n 1 | grep -q "^kestrum ($version) "
+    [[ "$(zcat "$root/usr/share/doc/kestrum/changelog.gz")" == "kestrum ($version) "* ]]
 }
 machine_readable_copyright() {
-    head -n 1 "$root/usr/share/doc/kestrum/copyright" |
-        grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$'
+    [ "$(head -n 1 "$root/usr/share/doc/kestrum/copyright")" = \
+        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]
 }
 only_expected_files() {
     [ "$(cd "$root" && find . -type f | sort)" = "$(printf '%s\n' ./usr/bin/kestrum \
         ./usr/share/doc/kestrum/changelog.gz ./usr/share/doc/kestrum/copyright \
         ./usr/share/man/man1/kestrum.1.gz)" ]
 }
-owned_by_root() { ! dpkg-deb -c "$deb" | grep -qv ' root/root '; }
+owned_by_root() { ! grep -v ' root/root ' <<<"$(dpkg-deb -c "$deb")"; }
 
 check "Package: kestrum" field_is Package kestrum
 check "Version: $version" field_is Version "$version"

@@ -78,12 +78,11 @@ void Batch::answer(std::string_view line) {
     } catch (const std::bad_alloc&) {
         text.resize(lineStart);
     }
-    if (code != api::kSuccess) {
+    if (code == api::kSuccess) {
+        text += '\n';
+    } else {
         anyFailure_ = true;
-        text += failureLine(code);
-    }
-    text += '\n';
-    if (code != api::kSuccess) {
+        text += failureLine(code) + '\n';
         reportLine(describeFailure(code));
     }
     out_.lineDone();

@@ -12,3 +12,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS
     -DKESTRUM_BUILD_BENCH=ON -DKESTRUM_WARNINGS_AS_ERRORS=OFF >/dev/null
 cmake --build "$build" --target arithm_bench -j "${JOBS:-2}"
 "$build/bench/arithm_bench" bench/peer_decimal.py
+# The same call through COM, under Wine when it is installed.
+bash scripts/com-timing.sh

@@ -17,7 +17,7 @@ using kestrum::com::ComRef;
 namespace {
 
 constexpr DISPID kIadd = 0x60030000;
-constexpr int kRounds = 7;
+constexpr int kRounds = 11;
 
 // A number text of `count` digits from a fixed sequence; the first digit is 1 to 4, so that the
 // sum of two of them has no more digits than they do.
@@ -119,7 +119,7 @@ bool invokeOnce(IDispatch& dispatch, DISPPARAMS params) {
 bool timeSize(_Arithm& arithm, std::size_t size, Timings& timings) {
     std::uint32_t state = static_cast<std::uint32_t>(size);
     Operands operands(digits(size, state), digits(size, state));
-    const int calls = std::max(20, static_cast<int>(2'000'000 / (size + 100)));
+    const int calls = std::max(20, static_cast<int>(20'000'000 / (size + 100)));
     for (int round = 0; round < kRounds; ++round) {
         const bool ok = timeCalls(calls, timings.vtable,
                                   [&] {

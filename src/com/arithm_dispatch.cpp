@@ -130,17 +130,17 @@ class Call {
 
     HRESULT readOutputs(api::AutoStringHolder& quotient, api::AutoStringHolder& remainder,
                         std::int16_t& zeroDivisor) noexcept {
-        const HRESULT steps[] = {
-            arguments_.checkTextTarget(kQuotient),
-            arguments_.checkTextTarget(kRemainder),
-            arguments_.checkShortTarget(kZeroDivisor),
-        };
-        for (const HRESULT step : steps) {
-            if (step < 0) {
-                return step;
-            }
+        // One step after the other: puArgErr names the first argument that fails.
+        HRESULT read = arguments_.checkTextTarget(kQuotient);
+        if (read >= 0) {
+            read = arguments_.checkTextTarget(kRemainder);
         }
-        HRESULT read = arguments_.readText(kQuotient, quotient);
+        if (read >= 0) {
+            read = arguments_.checkShortTarget(kZeroDivisor);
+        }
+        if (read >= 0) {
+            read = arguments_.readText(kQuotient, quotient);
+        }
         if (read >= 0) {
             read = arguments_.readText(kRemainder, remainder);
         }

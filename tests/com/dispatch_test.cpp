@@ -367,6 +367,16 @@ void testFailures(IDispatch& dispatch) {
              a.bstrReference(L"");
          },
          DISP_E_TYPEMISMATCH, 0},
+        {"r and er of the wrong types", kIdiv,
+         [](Arguments& a) {
+             static LONG number = 0;
+             a.text(L"1");
+             a.text(L"1");
+             a.variableText(L"");
+             a.typedReference(VT_I4, &number);
+             a.bstrReference(L"");
+         },
+         DISP_E_TYPEMISMATCH, 1},
     };
     for (const FailureCase& step : cases) {
         Arguments arguments;

@@ -114,27 +114,35 @@ bool invokeOnce(IDispatch& dispatch, DISPPARAMS params) {
     return ok;
 }
 
-// The best time of each form over several rounds that take the three forms in turn, so that a
-// slow spell of the machine hits a round rather than one form.
+// The best time of each form over several rounds that take the three forms in turn, each round
+// starting with another one, so that a slow spell of the machine or the heap's state after the
+// previous form hits all forms alike.
 bool timeSize(_Arithm& arithm, std::size_t size, Timings& timings) {
     std::uint32_t state = static_cast<std::uint32_t>(size);
     Operands operands(digits(size, state), digits(size, state));
     const int calls = std::max(20, static_cast<int>(20'000'000 / (size + 100)));
+    const auto timeForm = [&](int form) {
+        switch (form) {
+            case 0:
+                return timeCalls(calls, timings.vtable, [&] {
+                    BSTR result = nullptr;
+                    const HRESULT code = arithm.iadd(operands.a1(), operands.a2(), &result);
+                    SysFreeString(result);
+                    return code == S_OK;
+                });
+            case 1:
+                return timeCalls(calls, timings.values,
+                                 [&] { return invokeOnce(arithm, operands.byValue()); });
+            default:
+                return timeCalls(calls, timings.references,
+                                 [&] { return invokeOnce(arithm, operands.byReference()); });
+        }
+    };
     for (int round = 0; round < kRounds; ++round) {
-        const bool ok = timeCalls(calls, timings.vtable,
-                                  [&] {
-                                      BSTR result = nullptr;
-                                      const HRESULT code =
-                                          arithm.iadd(operands.a1(), operands.a2(), &result);
-                                      SysFreeString(result);
-                                      return code == S_OK;
-                                  }) &&
-                        timeCalls(calls, timings.values,
-                                  [&] { return invokeOnce(arithm, operands.byValue()); }) &&
-                        timeCalls(calls, timings.references,
-                                  [&] { return invokeOnce(arithm, operands.byReference()); });
-        if (!ok) {
-            return false;
+        for (int step = 0; step < 3; ++step) {
+            if (!timeForm((round + step) % 3)) {
+                return false;
+            }
         }
     }
     return true;

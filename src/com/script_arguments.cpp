@@ -56,7 +56,8 @@ HRESULT ScriptArguments::readText(UINT index, api::AutoStringHolder& text) noexc
 
 HRESULT ScriptArguments::readOperand(UINT index, OperandText& text) noexcept {
     VARIANT& given = argument(index);
-    if (V_VT(&given) == (VT_BSTR | VT_BYREF)) {
+    // A null reference goes to the conversion, which refuses it.
+    if (V_VT(&given) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&given) != nullptr) {
         text.borrow(*V_BSTRREF(&given));
         return S_OK;
     }

@@ -12,7 +12,7 @@
 namespace kestrum::com {
 
 // The text of an operand: the caller's own string, read in place, or a converted copy that this
-// owns. Either way it lives until this is destroyed; the methods of Arithm only read it.
+// owns. The caller's string outlives the call, and the methods of Arithm never write operands.
 class OperandText {
   public:
     BSTR* address() noexcept { return &text_; }

@@ -290,7 +290,9 @@ void makeValue(VARIANT& value, Kind kind, Random& random, IDispatch& object) {
     }
 }
 
-enum class Form { kValue, kTypedReference, kVariantReference };
+// kNullReference: a typed reference without a variable, which COM does not allow; Invoke
+// refuses it as it refuses other values that do not convert.
+enum class Form { kValue, kTypedReference, kVariantReference, kNullReference };
 
 std::vector<unsigned char> bytesOf(const void* data, std::size_t size) {
     const auto* first = static_cast<const unsigned char*>(data);
@@ -315,9 +317,12 @@ class CallArguments {
         makeValue(variable, kind, random, object);
         VARIANT argument = variable;  // a copy of the value; the variable keeps owning it
         if (form == Form::kVariantReference ||
-            (form == Form::kTypedReference && V_VT(&variable) == VT_VARIANT)) {
+            (form != Form::kValue && V_VT(&variable) == VT_VARIANT)) {
             V_VT(&argument) = VT_VARIANT | VT_BYREF;
             V_VARIANTREF(&argument) = &variable;
+        } else if (form == Form::kNullReference) {
+            V_VT(&argument) = static_cast<VARTYPE>(V_VT(&variable) | VT_BYREF);
+            V_BYREF(&argument) = nullptr;
         } else if (form == Form::kTypedReference) {
             V_VT(&argument) = static_cast<VARTYPE>(V_VT(&variable) | VT_BYREF);
             V_BYREF(&argument) = V_VT(&variable) == VT_DECIMAL
@@ -579,7 +584,8 @@ void addArgument(CallArguments& arguments, Random& random, IDispatch& object) {
     if (random.percent(40)) {
         kind = static_cast<Kind>(random.below(static_cast<std::uint32_t>(Kind::kCount)));
     }
-    arguments.add(kind, static_cast<Form>(random.below(3)), random, object);
+    const Form form = random.percent(3) ? Form::kNullReference : static_cast<Form>(random.below(3));
+    arguments.add(kind, form, random, object);
 }
 
 // idiv's er, mostly a 16-bit variable or Empty.

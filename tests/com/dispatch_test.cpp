@@ -367,6 +367,12 @@ void testFailures(IDispatch& dispatch) {
              a.bstrReference(L"");
          },
          DISP_E_TYPEMISMATCH, 0},
+        {"a2 a null string reference", kIadd,
+         [](Arguments& a) {
+             a.text(L"1");
+             a.typedReference(VT_BSTR, nullptr);
+         },
+         DISP_E_TYPEMISMATCH, 0},
         {"r and er of the wrong types", kIdiv,
          [](Arguments& a) {
              static LONG number = 0;

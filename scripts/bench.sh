@@ -14,3 +14,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS
 cmake --build "$build" --target arithm_bench -j "${JOBS:-2}"
 "$build/bench/arithm_bench" bench/peer_decimal.py
 bash bench/cli_batch_bench.sh
+# The same call through COM, under Wine when it is installed.
+bash scripts/com-timing.sh

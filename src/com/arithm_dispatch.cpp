@@ -1,6 +1,8 @@
 // Late-bound calls to Arithm. Unlike the stock type-library Invoke, this one takes every
 // argument by value or by reference and in any type that converts to a string, so that script
 // variables work as operands, and it writes the outputs of idiv back into the caller's variables.
+// Operands that are strings already are read in place, without a copy; the result VARIANT takes
+// the string that the method returns.
 #include <windows.h>
 
 #include <cstdint>
@@ -62,15 +64,13 @@ class Call {
         : object_(object), arguments_(params, argumentError), result_(result) {}
 
     Outcome withTextResult(TextMethod method) noexcept {
-        api::AutoStringHolder a1;
-        api::AutoStringHolder a2;
+        OperandText a1;
+        OperandText a2;
         if (const HRESULT read = readOperands(a1, a2); read < 0) {
             return {read, false};
         }
-        BSTR first = a1.get();
-        BSTR second = a2.get();
         BSTR value = nullptr;
-        const HRESULT code = (object_.*method)(&first, &second, &value);
+        const HRESULT code = (object_.*method)(a1.address(), a2.address(), &value);
         if (result_ != nullptr && code >= 0) {
             V_VT(result_) = VT_BSTR;
             V_BSTR(result_) = value;
@@ -81,15 +81,13 @@ class Call {
     }
 
     Outcome comparison() noexcept {
-        api::AutoStringHolder a1;
-        api::AutoStringHolder a2;
+        OperandText a1;
+        OperandText a2;
         if (const HRESULT read = readOperands(a1, a2); read < 0) {
             return {read, false};
         }
-        BSTR first = a1.get();
-        BSTR second = a2.get();
         short order = 0;
-        const HRESULT code = object_.icomp(&first, &second, &order);
+        const HRESULT code = object_.icomp(a1.address(), a2.address(), &order);
         if (result_ != nullptr && code >= 0) {
             V_VT(result_) = VT_I2;
             V_I2(result_) = order;
@@ -98,8 +96,8 @@ class Call {
     }
 
     Outcome division() noexcept {
-        api::AutoStringHolder a1;
-        api::AutoStringHolder a2;
+        OperandText a1;
+        OperandText a2;
         api::AutoStringHolder quotient;
         api::AutoStringHolder remainder;
         std::int16_t zeroDivisor = 0;
@@ -110,12 +108,13 @@ class Call {
         if (read < 0) {
             return {read, false};
         }
-        BSTR first = a1.get();
-        BSTR second = a2.get();
+        // m and r are copies even when they arrive as strings: the division replaces them. A
+        // variable passed as both an operand and an output is therefore read as the operand
+        // throughout, and takes the output only in the write-back below.
         BSTR m = quotient.release();
         BSTR r = remainder.release();
         short er = zeroDivisor;
-        const HRESULT code = object_.idiv(&first, &second, &m, &r, &er);
+        const HRESULT code = object_.idiv(a1.address(), a2.address(), &m, &r, &er);
         // Written back after a failure too: the caller sees what the division had produced.
         arguments_.writeText(kQuotient, api::AutoStringHolder(m));
         arguments_.writeText(kRemainder, api::AutoStringHolder(r));
@@ -124,24 +123,24 @@ class Call {
     }
 
   private:
-    HRESULT readOperands(api::AutoStringHolder& a1, api::AutoStringHolder& a2) noexcept {
-        const HRESULT first = arguments_.readText(kA1, a1);
-        return first < 0 ? first : arguments_.readText(kA2, a2);
+    HRESULT readOperands(OperandText& a1, OperandText& a2) noexcept {
+        const HRESULT first = arguments_.readOperand(kA1, a1);
+        return first < 0 ? first : arguments_.readOperand(kA2, a2);
     }
 
     HRESULT readOutputs(api::AutoStringHolder& quotient, api::AutoStringHolder& remainder,
                         std::int16_t& zeroDivisor) noexcept {
-        const HRESULT steps[] = {
-            arguments_.checkTextTarget(kQuotient),
-            arguments_.checkTextTarget(kRemainder),
-            arguments_.checkShortTarget(kZeroDivisor),
-        };
-        for (const HRESULT step : steps) {
-            if (step < 0) {
-                return step;
-            }
+        // One step after the other: puArgErr names the first argument that fails.
+        HRESULT read = arguments_.checkTextTarget(kQuotient);
+        if (read >= 0) {
+            read = arguments_.checkTextTarget(kRemainder);
         }
-        HRESULT read = arguments_.readText(kQuotient, quotient);
+        if (read >= 0) {
+            read = arguments_.checkShortTarget(kZeroDivisor);
+        }
+        if (read >= 0) {
+            read = arguments_.readText(kQuotient, quotient);
+        }
         if (read >= 0) {
             read = arguments_.readText(kRemainder, remainder);
         }

@@ -54,6 +54,23 @@ HRESULT ScriptArguments::readText(UINT index, api::AutoStringHolder& text) noexc
     return S_OK;
 }
 
+HRESULT ScriptArguments::readOperand(UINT index, OperandText& text) noexcept {
+    VARIANT& given = argument(index);
+    // A null reference goes to the conversion, which refuses it.
+    if (V_VT(&given) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&given) != nullptr) {
+        text.borrow(*V_BSTRREF(&given));
+        return S_OK;
+    }
+    if (VARIANT& value = dereference(given); V_VT(&value) == VT_BSTR) {
+        text.borrow(V_BSTR(&value));
+        return S_OK;
+    }
+    api::AutoStringHolder converted;
+    const HRESULT read = readText(index, converted);
+    text.own(converted.release());
+    return read;
+}
+
 HRESULT ScriptArguments::readShort(UINT index, std::int16_t& value) noexcept {
     VARIANT& source = dereference(argument(index));
     if (isEmptyOrNull(source)) {

@@ -11,6 +11,27 @@
 
 namespace kestrum::com {
 
+// The text of an operand: the caller's own string, read in place, or a converted copy that this
+// owns. The caller's string outlives the call, and the methods of Arithm never write operands.
+class OperandText {
+  public:
+    BSTR* address() noexcept { return &text_; }
+
+  private:
+    friend class ScriptArguments;
+    void borrow(BSTR text) noexcept {
+        owned_.reset();
+        text_ = text;
+    }
+    void own(BSTR text) noexcept {
+        owned_.reset(text);
+        text_ = text;
+    }
+
+    api::AutoStringHolder owned_;
+    BSTR text_ = nullptr;
+};
+
 class ScriptArguments {
   public:
     // `errorIndex` (may be null) receives the position in rgvarg of an argument that fails.
@@ -18,7 +39,10 @@ class ScriptArguments {
 
     // The text of parameter `index` (0 for the first): a string, Empty or Null (the empty
     // text) or any value that converts to a string; numbers convert with the invariant locale.
+    // readText always makes a copy that the caller owns; readOperand reads a string in place
+    // when the argument is one, by value, by typed reference or through a VARIANT reference.
     HRESULT readText(UINT index, api::AutoStringHolder& text) noexcept;
+    HRESULT readOperand(UINT index, OperandText& text) noexcept;
 
     // The 16-bit integer of parameter `index`, converted likewise; Empty and Null read as 0.
     HRESULT readShort(UINT index, std::int16_t& value) noexcept;

@@ -80,6 +80,14 @@ class Arguments {
 
     void typedReference(VARTYPE type, void* target) { add(type | VT_BYREF).byref = target; }
 
+    // The reference at `position` once more, so that one variable is passed twice.
+    void repeatReference(std::size_t position) { values_.push_back(values_.at(position)); }
+
+    // A string value with `length` code units of `value`, which may hold a 0.
+    void textOfLength(const wchar_t* value, UINT length) {
+        add(VT_BSTR).bstrVal = SysAllocStringLen(value, length);
+    }
+
     HRESULT invoke(IDispatch& target, DISPID member, VARIANT* result, EXCEPINFO* exception,
                    UINT* argumentError, LCID locale = LOCALE_USER_DEFAULT) {
         std::vector<VARIANT> reversed(values_.rbegin(), values_.rend());
@@ -241,6 +249,97 @@ void testDivisionWriteBack(IDispatch& dispatch) {
     }
 }
 
+// One variable passed as an operand and as an output of idiv: the division reads the operand as
+// it was passed, and the variable ends up with the last output written into it (m, r, er).
+void testSharedDivisionVariables(IDispatch& dispatch) {
+    {
+        Arguments arguments;
+        BSTR& a1 = arguments.bstrReference(L"100");
+        arguments.text(L"7");
+        arguments.repeatReference(0);
+        BSTR& r = arguments.bstrReference(nullptr);
+        short er = 0;
+        arguments.typedReference(VT_I2, &er);
+        checkCode(arguments.invoke(dispatch, kIdiv, nullptr, nullptr, nullptr), S_OK,
+                  "idiv with a1 as m");
+        check(text(a1) == L"14" && text(r) == L"2", "a1's string takes the quotient");
+    }
+    {
+        Arguments arguments;
+        VARIANT& a1 = arguments.variableText(L"-100");
+        arguments.text(L"7");
+        arguments.repeatReference(0);
+        arguments.repeatReference(0);
+        arguments.variableShort(0);
+        checkCode(arguments.invoke(dispatch, kIdiv, nullptr, nullptr, nullptr), S_OK,
+                  "idiv with a1 as m and r");
+        check(V_VT(&a1) == VT_BSTR && text(V_BSTR(&a1)) == L"-2", "a1 takes the remainder");
+    }
+    {
+        Arguments arguments;
+        arguments.text(L"100");
+        VARIANT& a2 = arguments.variableText(L"7");
+        VARIANT& m = arguments.variableText(L"");
+        arguments.repeatReference(1);
+        arguments.repeatReference(1);
+        checkCode(arguments.invoke(dispatch, kIdiv, nullptr, nullptr, nullptr), S_OK,
+                  "idiv with a2 as r and er");
+        check(V_VT(&m) == VT_BSTR && text(V_BSTR(&m)) == L"14", "quotient of 100 by 7");
+        check(V_VT(&a2) == VT_I2 && V_I2(&a2) == 7, "a2 read as er and written back last");
+    }
+    {
+        Arguments arguments;
+        VARIANT& a1 = arguments.variableText(L"12");
+        arguments.repeatReference(0);
+        arguments.repeatReference(0);
+        arguments.variableText(L"");
+        arguments.variableShort(0);
+        checkCode(arguments.invoke(dispatch, kIdiv, nullptr, nullptr, nullptr), S_OK,
+                  "idiv of a variable by itself into itself");
+        check(V_VT(&a1) == VT_BSTR && text(V_BSTR(&a1)) == L"1", "12 / 12 = 1");
+    }
+}
+
+// Strings are read by their length, null strings as the empty text, and neither the string nor
+// the caller's pointer to it changes.
+void testOperandsInPlace(IDispatch& dispatch) {
+    {
+        Arguments arguments;
+        BSTR& a1 = arguments.bstrReference(nullptr);
+        VARIANT& a2 = arguments.variableText(nullptr);
+        check(callText(dispatch, kIadd, arguments) == L"0", "null strings by reference");
+        check(a1 == nullptr && V_VT(&a2) == VT_BSTR && V_BSTR(&a2) == nullptr,
+              "null strings stay null");
+    }
+    {
+        Arguments arguments;
+        arguments.textOfLength(
+            L"1\0"
+            L"2",
+            3);
+        arguments.text(L"1");
+        EXCEPINFO exception{};
+        checkCode(arguments.invoke(dispatch, kIadd, nullptr, &exception, nullptr), DISP_E_EXCEPTION,
+                  "a string holding a 0 character");
+        checkCode(exception.scode, runTimeError(102), "the 0 character is no digit");
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+    }
+    {
+        Arguments arguments;
+        BSTR& a1 = arguments.bstrReference(L"-99");
+        VARIANT& a2 = arguments.variableText(L"99");
+        const BSTR first = a1;
+        const BSTR second = V_BSTR(&a2);
+        VARIANT result;
+        VariantInit(&result);
+        checkCode(arguments.invoke(dispatch, kIcomp, &result, nullptr, nullptr), S_OK, "icomp");
+        check(V_VT(&result) == VT_I2 && V_I2(&result) == -1, "-99 < 99");
+        check(a1 == first && text(a1) == L"-99" && V_BSTR(&a2) == second && text(second) == L"99",
+              "operands unchanged");
+    }
+}
+
 void testFailures(IDispatch& dispatch) {
     struct FailureCase {
         const char* name;
@@ -268,6 +367,22 @@ void testFailures(IDispatch& dispatch) {
              a.bstrReference(L"");
          },
          DISP_E_TYPEMISMATCH, 0},
+        {"a2 a null string reference", kIadd,
+         [](Arguments& a) {
+             a.text(L"1");
+             a.typedReference(VT_BSTR, nullptr);
+         },
+         DISP_E_TYPEMISMATCH, 0},
+        {"r and er of the wrong types", kIdiv,
+         [](Arguments& a) {
+             static LONG number = 0;
+             a.text(L"1");
+             a.text(L"1");
+             a.variableText(L"");
+             a.typedReference(VT_I4, &number);
+             a.bstrReference(L"");
+         },
+         DISP_E_TYPEMISMATCH, 1},
     };
     for (const FailureCase& step : cases) {
         Arguments arguments;
@@ -312,6 +427,8 @@ int main() {
             testNames(*dispatch.get());
             testArgumentForms(*dispatch.get());
             testDivisionWriteBack(*dispatch.get());
+            testSharedDivisionVariables(*dispatch.get());
+            testOperandsInPlace(*dispatch.get());
             testFailures(*dispatch.get());
         }
     }

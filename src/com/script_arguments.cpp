@@ -6,7 +6,13 @@ namespace kestrum::com {
 
 namespace {
 
-// The VARIANT that a VARIANT reference points to, or the argument itself.
+// A reference whose address is null: no variable to read or write, refused as a type mismatch.
+bool isNullReference(const VARIANT& argument) noexcept {
+    return (V_VT(&argument) & VT_BYREF) != 0 && V_BYREF(&argument) == nullptr;
+}
+
+// The VARIANT that a VARIANT reference points to, or the argument itself; never called on a
+// null reference.
 VARIANT& dereference(VARIANT& argument) noexcept {
     return V_VT(&argument) == (VT_VARIANT | VT_BYREF) ? *V_VARIANTREF(&argument) : argument;
 }
@@ -39,6 +45,9 @@ HRESULT ScriptArguments::fail(UINT index, HRESULT code) const noexcept {
 }
 
 HRESULT ScriptArguments::readText(UINT index, api::AutoStringHolder& text) noexcept {
+    if (isNullReference(argument(index))) {
+        return fail(index, DISP_E_TYPEMISMATCH);
+    }
     VARIANT& value = dereference(argument(index));
     if (isEmptyOrNull(value)) {
         text.reset();
@@ -56,14 +65,16 @@ HRESULT ScriptArguments::readText(UINT index, api::AutoStringHolder& text) noexc
 
 HRESULT ScriptArguments::readOperand(UINT index, OperandText& text) noexcept {
     VARIANT& given = argument(index);
-    // A null reference goes to the conversion, which refuses it.
-    if (V_VT(&given) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&given) != nullptr) {
-        text.borrow(*V_BSTRREF(&given));
-        return S_OK;
-    }
-    if (VARIANT& value = dereference(given); V_VT(&value) == VT_BSTR) {
-        text.borrow(V_BSTR(&value));
-        return S_OK;
+    // A null reference goes to readText, which refuses it.
+    if (!isNullReference(given)) {
+        if (V_VT(&given) == (VT_BSTR | VT_BYREF)) {
+            text.borrow(*V_BSTRREF(&given));
+            return S_OK;
+        }
+        if (VARIANT& value = dereference(given); V_VT(&value) == VT_BSTR) {
+            text.borrow(V_BSTR(&value));
+            return S_OK;
+        }
     }
     api::AutoStringHolder converted;
     const HRESULT read = readText(index, converted);
@@ -72,6 +83,9 @@ HRESULT ScriptArguments::readOperand(UINT index, OperandText& text) noexcept {
 }
 
 HRESULT ScriptArguments::readShort(UINT index, std::int16_t& value) noexcept {
+    if (isNullReference(argument(index))) {
+        return fail(index, DISP_E_TYPEMISMATCH);
+    }
     VARIANT& source = dereference(argument(index));
     if (isEmptyOrNull(source)) {
         value = 0;
@@ -91,14 +105,14 @@ HRESULT ScriptArguments::checkTextTarget(UINT index) noexcept {
     const VARTYPE type = V_VT(&argument(index));
     const bool fits =
         (type & VT_BYREF) == 0 || type == (VT_BSTR | VT_BYREF) || type == (VT_VARIANT | VT_BYREF);
-    return fits ? S_OK : fail(index, DISP_E_TYPEMISMATCH);
+    return fits && !isNullReference(argument(index)) ? S_OK : fail(index, DISP_E_TYPEMISMATCH);
 }
 
 HRESULT ScriptArguments::checkShortTarget(UINT index) noexcept {
     const VARTYPE type = V_VT(&argument(index));
     const bool fits =
         (type & VT_BYREF) == 0 || type == (VT_I2 | VT_BYREF) || type == (VT_VARIANT | VT_BYREF);
-    return fits ? S_OK : fail(index, DISP_E_TYPEMISMATCH);
+    return fits && !isNullReference(argument(index)) ? S_OK : fail(index, DISP_E_TYPEMISMATCH);
 }
 
 void ScriptArguments::writeText(UINT index, api::AutoStringHolder text) noexcept {

@@ -290,8 +290,8 @@ void makeValue(VARIANT& value, Kind kind, Random& random, IDispatch& object) {
     }
 }
 
-// kNullReference: a typed reference without a variable, which COM does not allow; Invoke
-// refuses it as it refuses other values that do not convert.
+// kNullReference: a reference without a variable (typed or to a VARIANT), which COM does not
+// allow; Invoke refuses it as a type mismatch, as an input and as an output.
 enum class Form { kValue, kTypedReference, kVariantReference, kNullReference };
 
 std::vector<unsigned char> bytesOf(const void* data, std::size_t size) {
@@ -316,13 +316,13 @@ class CallArguments {
         VariantInit(&variable);
         makeValue(variable, kind, random, object);
         VARIANT argument = variable;  // a copy of the value; the variable keeps owning it
-        if (form == Form::kVariantReference ||
-            (form != Form::kValue && V_VT(&variable) == VT_VARIANT)) {
-            V_VT(&argument) = VT_VARIANT | VT_BYREF;
-            V_VARIANTREF(&argument) = &variable;
-        } else if (form == Form::kNullReference) {
+        if (form == Form::kNullReference) {
             V_VT(&argument) = static_cast<VARTYPE>(V_VT(&variable) | VT_BYREF);
             V_BYREF(&argument) = nullptr;
+        } else if (form == Form::kVariantReference ||
+                   (form == Form::kTypedReference && V_VT(&variable) == VT_VARIANT)) {
+            V_VT(&argument) = VT_VARIANT | VT_BYREF;
+            V_VARIANTREF(&argument) = &variable;
         } else if (form == Form::kTypedReference) {
             V_VT(&argument) = static_cast<VARTYPE>(V_VT(&variable) | VT_BYREF);
             V_BYREF(&argument) = V_VT(&variable) == VT_DECIMAL
@@ -402,9 +402,16 @@ struct Variant {
     VARIANT value;
 };
 
+bool isNullReference(const VARIANT& argument) {
+    return (V_VT(&argument) & VT_BYREF) != 0 && V_BYREF(&argument) == nullptr;
+}
+
 // What Invoke reads from an argument as `type` (VT_BSTR or VT_I2): Empty and Null read as
 // Empty, anything else converts with the invariant locale. Returns the failure Invoke reports.
 HRESULT readArgument(const VARIANT& argument, VARTYPE type, Variant& read) {
+    if (isNullReference(argument)) {
+        return DISP_E_TYPEMISMATCH;
+    }
     VARIANT* value = const_cast<VARIANT*>(&argument);
     if (V_VT(value) == (VT_VARIANT | VT_BYREF)) {
         value = V_VARIANTREF(value);
@@ -428,8 +435,9 @@ BSTR textOf(const Variant& read) {
 // a variable of the right type or to a VARIANT.
 bool takesOutput(const VARIANT& argument, VARTYPE type) {
     const VARTYPE given = V_VT(&argument);
-    return (given & VT_BYREF) == 0 || given == (type | VT_BYREF) ||
-           given == (VT_VARIANT | VT_BYREF);
+    return ((given & VT_BYREF) == 0 || given == (type | VT_BYREF) ||
+            given == (VT_VARIANT | VT_BYREF)) &&
+           !isNullReference(argument);
 }
 
 // A call as the fuzzer makes it and the outcome it expects.

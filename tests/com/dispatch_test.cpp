@@ -373,6 +373,30 @@ void testFailures(IDispatch& dispatch) {
              a.typedReference(VT_BSTR, nullptr);
          },
          DISP_E_TYPEMISMATCH, 0},
+        {"a1 a null VARIANT reference", kIadd,
+         [](Arguments& a) {
+             a.typedReference(VT_VARIANT, nullptr);
+             a.text(L"1");
+         },
+         DISP_E_TYPEMISMATCH, 1},
+        {"m a null VARIANT reference", kIdiv,
+         [](Arguments& a) {
+             a.text(L"7");
+             a.text(L"2");
+             a.typedReference(VT_VARIANT, nullptr);
+             a.variableText(L"");
+             a.bstrReference(L"");
+         },
+         DISP_E_TYPEMISMATCH, 2},
+        {"er a null 16-bit reference", kIdiv,
+         [](Arguments& a) {
+             a.text(L"7");
+             a.text(L"2");
+             a.variableText(L"");
+             a.variableText(L"");
+             a.typedReference(VT_I2, nullptr);
+         },
+         DISP_E_TYPEMISMATCH, 0},
         {"r and er of the wrong types", kIdiv,
          [](Arguments& a) {
              static LONG number = 0;

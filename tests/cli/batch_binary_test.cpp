@@ -91,11 +91,13 @@ class Child {
         for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
             posix_spawn_file_actions_addclose(&actions, fd);
         }
-        std::string program = kKestrum;
-        std::string dash = "-";
-        std::array<char*, 3> argv{program.data(), dash.data(), nullptr};
+        // Through the shell, since the command may start with an emulator.
+        std::string shell = "/bin/sh";
+        std::string option = "-c";
+        std::string command = "exec " + kKestrum + " -";
+        std::array<char*, 4> argv{shell.data(), option.data(), command.data(), nullptr};
         const int failed =
-            posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+            posix_spawn(&pid_, shell.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(toChild[0]);
         ::close(fromChild[1]);

@@ -41,6 +41,12 @@ std::wstring readValue(const std::wstring& path, const wchar_t* name) {
 const std::wstring kClass = L"CLSID\\" + guidText(CLSID_Arithm);
 const std::wstring kTypeLibrary = L"TypeLib\\" + guidText(LIBID_Kestrum);
 const std::wstring kInterface = L"Interface\\" + guidText(IID__Arithm);
+// RegisterTypeLib files the library's path under the platform the DLL is built for.
+#if defined(_WIN64)
+const std::wstring kPlatform = L"win64";
+#else
+const std::wstring kPlatform = L"win32";
+#endif
 
 void testRegistered(const std::wstring& dllPath) {
     struct Expected {
@@ -55,7 +61,7 @@ void testRegistered(const std::wstring& dllPath) {
         {kClass + L"\\TypeLib", nullptr, guidText(LIBID_Kestrum)},
         {kClass + L"\\Version", nullptr, L"1.0"},
         {L"Kestrum.Arithm\\CLSID", nullptr, guidText(CLSID_Arithm)},
-        {kTypeLibrary + L"\\1.0\\409\\win64", nullptr, dllPath},
+        {kTypeLibrary + L"\\1.0\\409\\" + kPlatform, nullptr, dllPath},
         {kInterface + L"\\TypeLib", nullptr, guidText(LIBID_Kestrum)},
     };
     for (const Expected& expected : values) {

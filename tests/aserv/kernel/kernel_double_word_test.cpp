@@ -1,0 +1,99 @@
+// The double-word helpers against products and quotients worked out by hand: builds with 128-bit
+// integers check the built-in type, 32-bit builds the portable pair of words, whose carries
+// between the 32-bit halves and between the words these cases stress.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "kernel/limb.h"
+
+namespace kestrum::aserv::kernel::testing {
+namespace {
+
+using detail::Divisor;
+using detail::highWord;
+using detail::lowWord;
+using detail::makeWide;
+using detail::mulWide;
+using detail::Wide;
+
+constexpr std::uint64_t kMax = ~std::uint64_t{0};
+
+struct ProductCase {
+    std::uint64_t a;
+    std::uint64_t b;
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+TEST(KernelDoubleWord, ProductsCarryBetweenHalvesAndWords) {
+    const ProductCase cases[] = {
+        {0, kMax, 0, 0},
+        {kMax, kMax, 0xFFFF'FFFF'FFFF'FFFE, 1},
+        {kMax, 2, 1, 0xFFFF'FFFF'FFFF'FFFE},
+        {0x1'0000'0000, 0x1'0000'0000, 1, 0},
+        {0xFFFF'FFFF, 0x1'0000'0001, 0, kMax},
+        {0x8000'0000'8000'0000, 0x8000'0000'8000'0000, 0x4000'0000'8000'0000,
+         0x4000'0000'0000'0000},
+        {0xFFFF'FFFF'0000'0001, 0xFFFF'FFFF'0000'0001, 0xFFFF'FFFE'0000'0002,
+         0xFFFF'FFFE'0000'0001},
+        {999'999'999'999'999'999, 999'999'999'999'999'999, 0xC0'97CE'7BC9'0715,
+         0x978A'31A8'B138'0001},
+        {0x0123'4567'89AB'CDEF, 0xFEDC'BA98'7654'3210, 0x0121'FA00'AD77'D742,
+         0x2236'D88F'E561'8CF0},
+    };
+    for (const ProductCase& c : cases) {
+        const Wide product = mulWide(c.a, c.b);
+        EXPECT_EQ(highWord(product), c.high) << c.a << " * " << c.b;
+        EXPECT_EQ(lowWord(product), c.low) << c.a << " * " << c.b;
+        EXPECT_TRUE(mulWide(c.b, c.a) == product) << c.a << " * " << c.b;
+    }
+}
+
+TEST(KernelDoubleWord, SumsCarryIntoTheHighWordAndCompareByIt) {
+    const Wide justBelow = makeWide(0, kMax);
+    EXPECT_TRUE(justBelow + Wide{1} == makeWide(1, 0));
+    EXPECT_TRUE(makeWide(5, kMax) + makeWide(1, 1) == makeWide(7, 0));
+    EXPECT_TRUE(makeWide(5, 3) + makeWide(1, 1) == makeWide(6, 4));
+    Wide sum = mulWide(kMax, kMax);
+    sum += mulWide(kMax, 2);
+    EXPECT_TRUE(sum == makeWide(kMax, kMax));
+    EXPECT_TRUE(justBelow < makeWide(1, 0));
+    EXPECT_TRUE(makeWide(1, 0) > justBelow);
+    EXPECT_FALSE(makeWide(1, 0) < makeWide(1, 0));
+}
+
+struct QuotientCase {
+    std::uint64_t divisor;
+    std::uint64_t high;
+    std::uint64_t low;
+    std::uint64_t quotient;
+    std::uint64_t remainder;
+};
+
+TEST(KernelDoubleWord, DivisorGivesExactQuotientsUpToTheLargest) {
+    const QuotientCase cases[] = {
+        {1, 0, 12345, 12345, 0},
+        {3, 2, kMax, kMax, 2},
+        {0x8000'0000'0000'0000, 0x7FFF'FFFF'FFFF'FFFF, kMax, kMax, 0x7FFF'FFFF'FFFF'FFFF},
+        {kMax, kMax - 1, kMax, kMax, kMax - 1},
+        {0xFFFF'FFFF, 0xFFFF'FFFE, 0x1234'5678'9ABC'DEF0, 0xFFFF'FFFF'1234'5677, 0xACF1'3567},
+        {1'000'000'000'000'000'000, 999'999'999'999'999'999, kMax, kMax, 999'999'999'999'999'999},
+        {10'000'000'000'000'000, 123'456'789, 987'654'321'987'654'321, 0x35'0637'AEAF,
+         0x9'4A38'EC05'12B1},
+    };
+    for (const QuotientCase& c : cases) {
+        const Divisor divisor(c.divisor);
+        std::uint64_t remainder = 0;
+        EXPECT_EQ(divisor.divide(c.high, c.low, remainder), c.quotient) << c.divisor;
+        EXPECT_EQ(remainder, c.remainder) << c.divisor;
+    }
+    // Built at compile time the reciprocal comes from a bit-by-bit division.
+    constexpr Divisor kThree(3);
+    std::uint64_t remainder = 0;
+    EXPECT_EQ(kThree.divide(2, kMax, remainder), kMax);
+    EXPECT_EQ(remainder, 2U);
+}
+
+}  // namespace
+}  // namespace kestrum::aserv::kernel::testing

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v wine >/dev/null; then
+if [ ! -x /usr/lib/wine/wine64 ]; then
     echo "Wine is not installed: no COM timing"
     exit 0
 fi
@@ -16,5 +16,5 @@ build=$PWD/build/windows-x64
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target kestrum_com com_timing -j "${JOBS:-2}" >/dev/null
 echo "=== COM calls under Wine"
-bash tests/com/wine-run.sh "$build/wine-timing" run "$build/tests/com" com_timing.exe \
+bash tests/com/wine-run.sh /usr/lib/wine/wine64 system32 "$build/wine-timing" run "$build/tests/com" com_timing.exe \
     "$build/src/com/Kestrum.dll"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Registration-free use of the packaged DLL: the zip's x64 folder (Kestrum.dll, Kestrum.manifest)
 # beside a program whose application manifest depends on assembly Kestrum, in a new Wine prefix
-# where nothing is registered. Without Kestrum.manifest the program must not find the class.
+# where nothing is registered. Without Kestrum.manifest the program must find no class.
 #   regfree-client.sh ZIP CLIENT_EXE WORK_DIR
 set -euo pipefail
 zip=$1
@@ -28,7 +28,7 @@ if wine64 client.exe >without-manifest.log 2>&1; then
     echo "FAILED: the client ran with Kestrum.dll alone beside it: it must need Kestrum.manifest"
     exit 1
 fi
-echo "without Kestrum.manifest the client does not start, as expected"
+echo "without Kestrum.manifest beside it the client finds no class, as expected"
 
 cp "$folder/Kestrum.manifest" "$application/"
 wine64 client.exe | tr -d '\r'

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The 64-bit Windows MSI under Wine, in a new 64-bit prefix: a silent install puts both DLLs in
+# place and registers both registry views; 64-bit cscript (and, where 32-bit code runs, the
+# 32-bit cscript of syswow64) runs a VBScript client; a silent uninstall leaves no file and no key
+# of ours. Last, regsvr32 registers the installed 64-bit DLL at another path, and the registry it
+# writes must be what the MSI wrote, once the DLL's folder is named alike.
+#   msi-roundtrip.sh MSI VBSCRIPT_CLIENT WORK_DIR
+set -euo pipefail
+msi=$1
+client=$2
+work=$3
+source "$(dirname "$0")/wine64.sh"
+probe=$(cd "$(dirname "$0")/../.." && pwd)/scripts/probe-32bit.sh
+
+class='HKCR\CLSID\{35E2684A-F747-4FE9-A25C-DD918786DDE0}'
+type_library='HKCR\TypeLib\{79B2F8FE-DFDB-418D-999A-4307476AF709}'
+interface='HKCR\Interface\{D486D0DF-636F-4895-AB66-EAD6665EFF47}'
+keys=('HKCR\Kestrum.Arithm' "$class" "$type_library" "$interface")
+folder64='C:\Program Files\Kestrum'
+folder32='C:\Program Files (x86)\Kestrum'
+
+failures=0
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+
+# registry_dump VIEW: our keys and values in registry view VIEW (64 or 32), as reg lists them
+# (without blank lines).
+registry_dump() {
+    local key
+    local key listing
+    for key in "${keys[@]}"; do
+        if listing=$(wine64 reg query "$key" /s "/reg:$1" 2>/dev/null); then
+            tr -d '\r' <<<"$listing" | sed '/^$/d'
+        fi
+    done
+}
+
+# registry_value VIEW KEY [NAME]: one string value (the key's default value without NAME).
+registry_value() {
+    local selector=(/ve)
+    [ $# -eq 3 ] && selector=(/v "$3")
+    wine64 reg query "$2" "${selector[@]}" "/reg:$1" 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *[^ ].* REG_SZ *//p' || true
+}
+
+# normalise FOLDER: names the DLL's folder <folder> in a registry dump. A folder path that
+# Windows Installer writes ends in a backslash (HELPDIR); one that RegisterTypeLib writes does not.
+normalise() {
+    FOLDER=$1 perl -pe 's/\Q$ENV{FOLDER}\E\\$/<folder>/; s/\Q$ENV{FOLDER}\E/<folder>/g'
+}
+
+fresh_prefix "$work/msi-prefix"
+drive_c=$WINEPREFIX/drive_c
+
+echo "=== installing $(basename "$msi") silently"
+wine64 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with status $?"
+for dll in "$drive_c/Program Files/Kestrum/Kestrum.dll" "$drive_c/Program Files (x86)/Kestrum/Kestrum.dll"; do
+    [ -f "$dll" ] || fail "not installed: $dll"
+done
+# Compared with the registry of the 64-bit DLL alone: without the 32-bit DLL's entry in the type
+# library key that both views share (checked with the 32-bit view below).
+installed=$(registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64")
+mkdir -p "$work/msi-saved"
+cp "$drive_c/Program Files/Kestrum/Kestrum.dll" "$work/msi-saved/"
+
+# The 32-bit view: the class names the 32-bit DLL; the ProgID, the type library and the interface
+# are there too.
+while IFS='|' read -r key name expected; do
+    actual=$(registry_value 32 "$key" ${name:+"$name"})
+    [ "$actual" = "$expected" ] || fail "32-bit view, $key ${name:-(default)}: '$actual', expected '$expected'"
+done <<EOF_VALUES
+$class\\InprocServer32||$folder32\\Kestrum.dll
+$class\\InprocServer32|ThreadingModel|Apartment
+HKCR\\Kestrum.Arithm\\CLSID||{35E2684A-F747-4FE9-A25C-DD918786DDE0}
+$type_library\\1.0\\409\\win32||$folder32\\Kestrum.dll
+$interface\\ProxyStubClsid32||{00020424-0000-0000-C000-000000000046}
+EOF_VALUES
+
+scripts=$drive_c/scripts
+mkdir -p "$scripts"
+cp "$client" "$scripts/"
+client_name=$(basename "$client")
+echo "=== 64-bit cscript $client_name"
+output=$(cd "$scripts" && wine64 'C:\windows\system32\cscript.exe' "$client_name" | tr -d '\r') ||
+    fail "64-bit cscript exited with status $?"
+echo "$output"
+grep -q ': 0 failed checks' <<<"$output" || fail "64-bit cscript client"
+
+if reason=$(bash "$probe"); then
+    echo "=== 32-bit cscript $client_name"
+    output=$(cd "$scripts" && WINELOADER=/usr/lib/wine/wine /usr/lib/wine/wine \
+        'C:\windows\syswow64\cscript.exe' "$client_name" | tr -d '\r') ||
+        fail "32-bit cscript exited with status $?"
+    echo "$output"
+    grep -q ': 0 failed checks' <<<"$output" || fail "32-bit cscript client"
+else
+    echo "skipped: 32-bit cscript after the MSI install: $reason"
+fi
+rm -rf "$scripts"
+
+echo "=== uninstalling silently"
+wine64 msiexec /x "$(windows_path "$msi")" /qn || fail "msiexec /x exited with status $?"
+for folder in "$drive_c/Program Files/Kestrum" "$drive_c/Program Files (x86)/Kestrum"; do
+    [ ! -e "$folder" ] || fail "left behind: $folder"
+done
+for view in 64 32; do
+    left=$(registry_dump "$view")
+    [ -z "$left" ] || fail "left behind in the $view-bit view: $left"
+done
+wineserver -w # writes the registry files
+if grep -il kestrum "$WINEPREFIX"/*.reg; then
+    fail "the registry still names Kestrum: $(grep -i kestrum "$WINEPREFIX"/*.reg | head -n 5)"
+fi
+left=$(find "$drive_c" -iname '*kestrum*')
+[ -z "$left" ] || fail "files left behind: $left"
+
+echo "=== regsvr32 on the installed 64-bit DLL, for comparison"
+mkdir -p "$drive_c/reference"
+cp "$work/msi-saved/Kestrum.dll" "$drive_c/reference/"
+wine64 regsvr32 /s 'C:\reference\Kestrum.dll' || fail "regsvr32 exited with status $?"
+registered=$(registry_dump 64 | normalise 'C:\reference')
+wine64 regsvr32 /u /s 'C:\reference\Kestrum.dll' || fail "regsvr32 /u exited with status $?"
+grep -q InprocServer32 <<<"$registered" || fail "regsvr32 registered nothing"
+if [ "$installed" != "$registered" ]; then
+    fail "the MSI's registry (<) differs from regsvr32's (>)"
+    diff <(echo "$installed") <(echo "$registered") || true
+fi
+
+[ "$failures" -eq 0 ] && echo "msi round trip: 0 failed checks"
+exit "$failures"

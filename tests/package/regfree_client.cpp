@@ -14,23 +14,15 @@ using kestrum::com::ComRef;
 using kestrum::test::Bstr;
 using kestrum::test::check;
 using kestrum::test::checkCode;
+using kestrum::test::classesKeyExists;
 using kestrum::test::text;
 
 namespace {
 
-bool classKeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 // The class is found through the activation context of this program, not the registry.
 void testNothingRegistered() {
-    check(!classKeyExists(L"Kestrum.Arithm"), "the ProgID is not registered");
-    check(!classKeyExists(L"CLSID\\{35E2684A-F747-4FE9-A25C-DD918786DDE0}"),
+    check(!classesKeyExists(L"Kestrum.Arithm"), "the ProgID is not registered");
+    check(!classesKeyExists(L"CLSID\\{35E2684A-F747-4FE9-A25C-DD918786DDE0}"),
           "the class is not registered");
 }
 
@@ -89,8 +81,8 @@ void testCreatedBy(REFCLSID classId, const char* how) {
     }
     testVtable(*arithm.get(), how);
     ComRef<IDispatch> dispatch;
-    checkCode(arithm->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put())),
-              S_OK, "QueryInterface IDispatch");
+    checkCode(arithm->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put())), S_OK,
+              "QueryInterface IDispatch");
     if (dispatch) {
         testDispatch(*dispatch.get());
     }

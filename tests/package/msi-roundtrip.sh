@@ -2,15 +2,19 @@
 # The 64-bit Windows MSI under Wine, in a new 64-bit prefix: a silent install puts both DLLs in
 # place and registers both registry views; 64-bit cscript (and, where 32-bit code runs, the
 # 32-bit cscript of syswow64) runs a VBScript client; a silent uninstall leaves no file and no key
-# of ours. Last, regsvr32 registers the installed 64-bit DLL at another path, and the registry it
-# writes must be what the MSI wrote, once the DLL's folder is named alike.
+# of ours. A newer version then replaces it in place, and it does not replace the newer one.
+# Last, regsvr32 registers the installed 64-bit DLL at another path, and the registry it writes
+# must be what the MSI wrote, once the DLL's folder is named alike.
 #   msi-roundtrip.sh MSI VBSCRIPT_CLIENT WORK_DIR
 set -euo pipefail
 msi=$1
 client=$2
 work=$3
+# shellcheck source=tests/package/wine64.sh
 source "$(dirname "$0")/wine64.sh"
-probe=$(cd "$(dirname "$0")/../.." && pwd)/scripts/probe-32bit.sh
+root=$(cd "$(dirname "$0")/../.." && pwd)
+probe=$root/scripts/probe-32bit.sh
+wxs=$root/packaging/windows/kestrum.wxs
 
 class='HKCR\CLSID\{35E2684A-F747-4FE9-A25C-DD918786DDE0}'
 type_library='HKCR\TypeLib\{79B2F8FE-DFDB-418D-999A-4307476AF709}'
@@ -62,8 +66,10 @@ done
 # Compared with the registry of the 64-bit DLL alone: without the 32-bit DLL's entry in the type
 # library key that both views share (checked with the 32-bit view below).
 installed=$(registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64")
-mkdir -p "$work/msi-saved"
-cp "$drive_c/Program Files/Kestrum/Kestrum.dll" "$work/msi-saved/"
+rm -rf "$work/msi-saved"
+mkdir -p "$work/msi-saved/x64" "$work/msi-saved/x86"
+cp "$drive_c/Program Files/Kestrum/Kestrum.dll" "$work/msi-saved/x64/"
+cp "$drive_c/Program Files (x86)/Kestrum/Kestrum.dll" "$work/msi-saved/x86/"
 
 # The 32-bit view: the class names the 32-bit DLL; the ProgID, the type library and the interface
 # are there too.
@@ -116,9 +122,34 @@ fi
 left=$(find "$drive_c" -iname '*kestrum*')
 [ -z "$left" ] || fail "files left behind: $left"
 
+echo "=== a newer version over this one, then this one over the newer"
+version=$(msiinfo export "$msi" Property | sed -n 's/^ProductVersion\t//p' | tr -d '\r')
+newer_version=${version%.*}.$((${version##*.} + 1))
+newer=$work/Kestrum-$newer_version-x64.msi
+# wixl takes the files by relative path.
+(cd "$work" && wixl -a x64 -D Version="$newer_version" -D Dll64=msi-saved/x64/Kestrum.dll \
+    -D Dll32=msi-saved/x86/Kestrum.dll -o "$newer" "$wxs")
+wine64 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with status $?"
+wine64 msiexec /i "$(windows_path "$newer")" /qn || fail "the upgrade exited with status $?"
+products=$(wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+    tr -d '\r' | sed -n 's/^ *DisplayName *REG_SZ *Kestrum$/Kestrum/p; s/^ *DisplayVersion *REG_SZ *//p')
+[ "$products" = $'Kestrum\n'"$newer_version" ] || [ "$products" = "$newer_version"$'\nKestrum' ] ||
+    fail "after the upgrade the installed products are: $products"
+upgraded=$(registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64")
+[ "$upgraded" = "$installed" ] || fail "the upgrade changed the registry: $upgraded"
+if wine64 msiexec /i "$(windows_path "$msi")" /qn; then
+    fail "the older version installed over the newer one"
+fi
+wine64 msiexec /x "$(windows_path "$newer")" /qn || fail "msiexec /x exited with status $?"
+for view in 64 32; do
+    left=$(registry_dump "$view")
+    [ -z "$left" ] || fail "after the upgrade and uninstall, left behind in the $view-bit view: $left"
+done
+[ ! -e "$drive_c/Program Files/Kestrum" ] || fail "after the upgrade and uninstall, left behind: the DLL"
+
 echo "=== regsvr32 on the installed 64-bit DLL, for comparison"
 mkdir -p "$drive_c/reference"
-cp "$work/msi-saved/Kestrum.dll" "$drive_c/reference/"
+cp "$work/msi-saved/x64/Kestrum.dll" "$drive_c/reference/"
 wine64 regsvr32 /s 'C:\reference\Kestrum.dll' || fail "regsvr32 exited with status $?"
 registered=$(registry_dump 64 | normalise 'C:\reference')
 wine64 regsvr32 /u /s 'C:\reference\Kestrum.dll' || fail "regsvr32 /u exited with status $?"

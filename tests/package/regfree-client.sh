@@ -7,6 +7,7 @@ set -euo pipefail
 zip=$1
 client=$2
 work=$3
+# shellcheck source=tests/package/wine64.sh
 source "$(dirname "$0")/wine64.sh"
 
 unpacked=$work/regfree-zip
@@ -14,8 +15,10 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$zip")
 folder=$(find "$unpacked" -type d -name x64)
-[ -f "$folder/Kestrum.dll" ] && [ -f "$folder/Kestrum.manifest" ] ||
-    { echo "FAILED: the zip's x64 folder lacks Kestrum.dll or Kestrum.manifest"; exit 1; }
+if [ ! -f "$folder/Kestrum.dll" ] || [ ! -f "$folder/Kestrum.manifest" ]; then
+    echo "FAILED: the zip's x64 folder lacks Kestrum.dll or Kestrum.manifest"
+    exit 1
+fi
 
 fresh_prefix "$work/regfree-prefix"
 application=$WINEPREFIX/drive_c/application

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the package tests: runs 64-bit Windows programs under Wine in private prefixes.
 # Programs start through the 64-bit loader, which works whether or not wine32 is installed.
 export WINELOADER=/usr/lib/wine/wine64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -4,6 +4,7 @@
 // IDispatch.
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 #include "check.h"
@@ -44,20 +45,21 @@ void testVtable(_Arithm& arithm, const char* how) {
 }
 
 void testDispatch(IDispatch& dispatch) {
-    LPOLESTR name = const_cast<LPOLESTR>(L"iadd");
+    std::wstring name = L"iadd";
+    LPOLESTR names = name.data();
     DISPID member = 0;
-    checkCode(dispatch.GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &member), S_OK,
+    checkCode(dispatch.GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &member), S_OK,
               "GetIDsOfNames needs the type library of the assembly");
 
     // Arguments go last first.
-    VARIANT arguments[2];
+    std::array<VARIANT, 2> arguments{};
     for (VARIANT& argument : arguments) {
         VariantInit(&argument);
         V_VT(&argument) = VT_BSTR;
     }
     V_BSTR(&arguments[1]) = SysAllocString(L"99999999999999999999");
     V_BSTR(&arguments[0]) = SysAllocString(L"1");
-    DISPPARAMS params{arguments, nullptr, 2, 0};
+    DISPPARAMS params{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
     VARIANT result;
     VariantInit(&result);
     checkCode(dispatch.Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,

@@ -32,7 +32,8 @@ chmod -R u=rwX,go=rX build/package-staging
 
 # The same files give the same zip: a fixed order and time, no owner or access times (-X).
 zip=$PWD/$out/Kestrum-$version-windows.zip
-(cd build/package-staging && find "Kestrum-$version-windows" -type f -exec touch -d "2026-01-01 00:00:00 UTC" {} + &&
+(cd build/package-staging &&
+    find "Kestrum-$version-windows" -type f -exec touch -d "2026-01-01 00:00:00 UTC" {} + &&
     find "Kestrum-$version-windows" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q "$zip" -@)
 
 wxs=packaging/windows/kestrum.wxs

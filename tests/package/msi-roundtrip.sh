@@ -49,6 +49,13 @@ registry_value() {
         sed -n 's/^ *[^ ].* REG_SZ *//p' || true
 }
 
+# installed_64bit_registry: the 64-bit view, for comparison with the registry of the 64-bit DLL
+# alone: without the 32-bit DLL's entry in the type library key that both views share (the
+# 32-bit view is checked on its own).
+installed_64bit_registry() {
+    registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64"
+}
+
 # normalise FOLDER: names the DLL's folder <folder> in a registry dump. A folder path that
 # Windows Installer writes ends in a backslash (HELPDIR); one that RegisterTypeLib writes does not.
 normalise() {
@@ -60,12 +67,10 @@ drive_c=$WINEPREFIX/drive_c
 
 echo "=== installing $(basename "$msi") silently"
 wine64 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with status $?"
-for dll in "$drive_c/Program Files/Kestrum/Kestrum.dll" "$drive_c/Program Files (x86)/Kestrum/Kestrum.dll"; do
-    [ -f "$dll" ] || fail "not installed: $dll"
+for folder in "$drive_c/Program Files/Kestrum" "$drive_c/Program Files (x86)/Kestrum"; do
+    [ -f "$folder/Kestrum.dll" ] || fail "not installed: $folder/Kestrum.dll"
 done
-# Compared with the registry of the 64-bit DLL alone: without the 32-bit DLL's entry in the type
-# library key that both views share (checked with the 32-bit view below).
-installed=$(registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64")
+installed=$(installed_64bit_registry)
 rm -rf "$work/msi-saved"
 mkdir -p "$work/msi-saved/x64" "$work/msi-saved/x86"
 cp "$drive_c/Program Files/Kestrum/Kestrum.dll" "$work/msi-saved/x64/"
@@ -75,7 +80,8 @@ cp "$drive_c/Program Files (x86)/Kestrum/Kestrum.dll" "$work/msi-saved/x86/"
 # are there too.
 while IFS='|' read -r key name expected; do
     actual=$(registry_value 32 "$key" ${name:+"$name"})
-    [ "$actual" = "$expected" ] || fail "32-bit view, $key ${name:-(default)}: '$actual', expected '$expected'"
+    [ "$actual" = "$expected" ] ||
+        fail "32-bit view, $key ${name:-(default)}: '$actual', expected '$expected'"
 done <<EOF_VALUES
 $class\\InprocServer32||$folder32\\Kestrum.dll
 $class\\InprocServer32|ThreadingModel|Apartment
@@ -131,11 +137,13 @@ newer=$work/Kestrum-$newer_version-x64.msi
     -D Dll32=msi-saved/x86/Kestrum.dll -o "$newer" "$wxs")
 wine64 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with status $?"
 wine64 msiexec /i "$(windows_path "$newer")" /qn || fail "the upgrade exited with status $?"
+# One product named Kestrum, of the newer version.
 products=$(wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
-    tr -d '\r' | sed -n 's/^ *DisplayName *REG_SZ *Kestrum$/Kestrum/p; s/^ *DisplayVersion *REG_SZ *//p')
-[ "$products" = $'Kestrum\n'"$newer_version" ] || [ "$products" = "$newer_version"$'\nKestrum' ] ||
+    tr -d '\r' | sed -n 's/^ *DisplayName *REG_SZ *Kestrum$/Kestrum/p
+                         s/^ *DisplayVersion *REG_SZ *//p' | LC_ALL=C sort)
+[ "$products" = "$(printf '%s\nKestrum' "$newer_version")" ] ||
     fail "after the upgrade the installed products are: $products"
-upgraded=$(registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64")
+upgraded=$(installed_64bit_registry)
 [ "$upgraded" = "$installed" ] || fail "the upgrade changed the registry: $upgraded"
 if wine64 msiexec /i "$(windows_path "$msi")" /qn; then
     fail "the older version installed over the newer one"
@@ -143,9 +151,9 @@ fi
 wine64 msiexec /x "$(windows_path "$newer")" /qn || fail "msiexec /x exited with status $?"
 for view in 64 32; do
     left=$(registry_dump "$view")
-    [ -z "$left" ] || fail "after the upgrade and uninstall, left behind in the $view-bit view: $left"
+    [ -z "$left" ] || fail "after the upgrade and uninstall, left in the $view-bit view: $left"
 done
-[ ! -e "$drive_c/Program Files/Kestrum" ] || fail "after the upgrade and uninstall, left behind: the DLL"
+[ ! -e "$drive_c/Program Files/Kestrum" ] || fail "after the upgrade and uninstall, the DLL is left"
 
 echo "=== regsvr32 on the installed 64-bit DLL, for comparison"
 mkdir -p "$drive_c/reference"

@@ -49,6 +49,15 @@ registry_value() {
         sed -n 's/^ *[^ ].* REG_SZ *//p' || true
 }
 
+# msiexec_quiet /i|/x MSI: installs or removes MSI silently and waits until the prefix is idle
+# (msiexec leaves a service behind for a while; a program started as it stops may fail to start).
+msiexec_quiet() {
+    local status=0
+    wine64 'C:\windows\system32\msiexec.exe' "$1" "$(windows_path "$2")" /qn || status=$?
+    wineserver -w
+    return "$status"
+}
+
 # installed_64bit_registry: the 64-bit view, for comparison with the registry of the 64-bit DLL
 # alone: without the 32-bit DLL's entry in the type library key that both views share (the
 # 32-bit view is checked on its own).
@@ -66,7 +75,7 @@ fresh_prefix "$work/msi-prefix"
 drive_c=$WINEPREFIX/drive_c
 
 echo "=== installing $(basename "$msi") silently"
-wine64 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with status $?"
+msiexec_quiet /i "$msi" || fail "msiexec /i exited with status $?"
 for folder in "$drive_c/Program Files/Kestrum" "$drive_c/Program Files (x86)/Kestrum"; do
     [ -f "$folder/Kestrum.dll" ] || fail "not installed: $folder/Kestrum.dll"
 done
@@ -113,7 +122,7 @@ fi
 rm -rf "$scripts"
 
 echo "=== uninstalling silently"
-wine64 msiexec /x "$(windows_path "$msi")" /qn || fail "msiexec /x exited with status $?"
+msiexec_quiet /x "$msi" || fail "msiexec /x exited with status $?"
 for folder in "$drive_c/Program Files/Kestrum" "$drive_c/Program Files (x86)/Kestrum"; do
     [ ! -e "$folder" ] || fail "left behind: $folder"
 done
@@ -135,8 +144,8 @@ newer=$work/Kestrum-$newer_version-x64.msi
 # wixl takes the files by relative path.
 (cd "$work" && wixl -a x64 -D Version="$newer_version" -D Dll64=msi-saved/x64/Kestrum.dll \
     -D Dll32=msi-saved/x86/Kestrum.dll -o "$newer" "$wxs")
-wine64 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with status $?"
-wine64 msiexec /i "$(windows_path "$newer")" /qn || fail "the upgrade exited with status $?"
+msiexec_quiet /i "$msi" || fail "msiexec /i exited with status $?"
+msiexec_quiet /i "$newer" || fail "the upgrade exited with status $?"
 # One product named Kestrum, of the newer version.
 products=$(wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
     tr -d '\r' | sed -n 's/^ *DisplayName *REG_SZ *Kestrum$/Kestrum/p
@@ -145,10 +154,10 @@ products=$(wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Unin
     fail "after the upgrade the installed products are: $products"
 upgraded=$(installed_64bit_registry)
 [ "$upgraded" = "$installed" ] || fail "the upgrade changed the registry: $upgraded"
-if wine64 msiexec /i "$(windows_path "$msi")" /qn; then
+if msiexec_quiet /i "$msi"; then
     fail "the older version installed over the newer one"
 fi
-wine64 msiexec /x "$(windows_path "$newer")" /qn || fail "msiexec /x exited with status $?"
+msiexec_quiet /x "$newer" || fail "msiexec /x exited with status $?"
 for view in 64 32; do
     left=$(registry_dump "$view")
     [ -z "$left" ] || fail "after the upgrade and uninstall, left in the $view-bit view: $left"
@@ -158,9 +167,10 @@ done
 echo "=== regsvr32 on the installed 64-bit DLL, for comparison"
 mkdir -p "$drive_c/reference"
 cp "$work/msi-saved/x64/Kestrum.dll" "$drive_c/reference/"
-wine64 regsvr32 /s 'C:\reference\Kestrum.dll' || fail "regsvr32 exited with status $?"
+regsvr32='C:\windows\system32\regsvr32.exe'
+wine64 "$regsvr32" /s 'C:\reference\Kestrum.dll' || fail "regsvr32 exited with status $?"
 registered=$(registry_dump 64 | normalise 'C:\reference')
-wine64 regsvr32 /u /s 'C:\reference\Kestrum.dll' || fail "regsvr32 /u exited with status $?"
+wine64 "$regsvr32" /u /s 'C:\reference\Kestrum.dll' || fail "regsvr32 /u exited with status $?"
 grep -q InprocServer32 <<<"$registered" || fail "regsvr32 registered nothing"
 if [ "$installed" != "$registered" ]; then
     fail "the MSI's registry (<) differs from regsvr32's (>)"

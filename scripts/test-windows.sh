@@ -4,11 +4,15 @@
 # 32-bit DLL where this machine runs 32-bit code (wine32 is installed for it then). Elsewhere
 # the 32-bit DLL is checked statically, and wine32 is never installed: its loader fails there,
 # and Debian's `wine` with it.
+# Then packs both (scripts/package-windows.sh) and tests the packages: SHA256SUMS and contents,
+# the MSI round trip, a registration-free client, and a second build in other folders that must
+# give the same DLL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix \
-    g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine64
+    g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine64 faketime wixl msitools zip \
+    unzip
 
 if reason=$(bash scripts/probe-32bit.sh); then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -35,3 +39,13 @@ for preset in windows-x64 windows-x86; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== Windows packages"
+bash scripts/package-windows.sh
+package_tests=$PWD/build/windows-x64/package-tests
+bash tests/package/check-package.sh build/package
+bash tests/package/msi-roundtrip.sh "$PWD"/build/package/Kestrum-*-x64.msi \
+    "$PWD/tests/com/client_test.vbs" "$package_tests"
+bash tests/package/regfree-client.sh "$PWD"/build/package/Kestrum-*-windows.zip \
+    "$PWD/build/windows-x64/tests/package/regfree_client.exe" "$package_tests"
+bash tests/package/reproducible.sh

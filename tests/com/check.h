@@ -48,6 +48,16 @@ inline int exitStatus(const char* program) {
     return failureCount() == 0 ? 0 : 1;
 }
 
+// Whether HKEY_CLASSES_ROOT holds the key `path`.
+inline bool classesKeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
 // Owns a BSTR for the length of a test step.
 class Bstr {
   public:

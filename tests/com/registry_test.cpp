@@ -9,6 +9,7 @@
 #include "kestrum_idl.h"
 
 using kestrum::test::check;
+using kestrum::test::classesKeyExists;
 
 namespace {
 
@@ -16,15 +17,6 @@ std::wstring guidText(REFGUID guid) {
     std::array<wchar_t, 39> buffer{};
     StringFromGUID2(guid, buffer.data(), static_cast<int>(buffer.size()));
     return buffer.data();
-}
-
-bool keyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
 }
 
 // A string value, or "<missing>".
@@ -80,10 +72,10 @@ void testRegistered(const std::wstring& dllPath) {
 void testUnregistered() {
     for (const std::wstring& key :
          {kClass, std::wstring(L"Kestrum.Arithm"), kTypeLibrary, kInterface}) {
-        if (keyExists(key)) {
+        if (classesKeyExists(key)) {
             std::printf("  left behind: %ls\n", key.c_str());
         }
-        check(!keyExists(key), "nothing of the server left");
+        check(!classesKeyExists(key), "nothing of the server left");
     }
 }
 

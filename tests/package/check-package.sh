@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Checks what scripts/package-windows.sh wrote: SHA256SUMS verifies, the zip holds each DLL with
+# its manifest in the folder of its bitness, and each MSI is built for its platform.
+#   check-package.sh PACKAGE_DIR
+set -euo pipefail
+cd "$1"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+
+sha256sum -c SHA256SUMS || fail "SHA256SUMS does not verify"
+for artifact in Kestrum-*-windows.zip Kestrum-*-x64.msi Kestrum-*-x86.msi; do
+    grep -q "  $artifact\$" SHA256SUMS || fail "SHA256SUMS lacks $artifact"
+done
+
+zip=$(ls Kestrum-*-windows.zip)
+top=${zip%.zip}
+listing=$(unzip -Z1 "$zip" | LC_ALL=C sort)
+expected=$(LC_ALL=C sort <<EOF_FILES
+$top/INSTALL.txt
+$top/examples/application.manifest
+$top/examples/client.cpp
+$top/examples/demo.vbs
+$top/examples/kestrum.idl
+$top/examples/sample.js
+$top/x64/Kestrum.dll
+$top/x64/Kestrum.manifest
+$top/x86/Kestrum.dll
+$top/x86/Kestrum.manifest
+EOF_FILES
+)
+[ "$listing" = "$expected" ] || fail "the zip holds: $listing"
+
+# Each folder's DLL and manifest are of its bitness.
+while read -r bits format architecture; do
+    unzip -p "$zip" "$top/$bits/Kestrum.dll" >"$scratch/dll"
+    # The PE machine field: 0x8664 for x86-64, 0x14c for i386.
+    offset=$(od -An -tu4 -j60 -N4 "$scratch/dll" | tr -d ' ')
+    machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$scratch/dll" | tr -d ' ')
+    [ "$machine" = "$format" ] || fail "$bits/Kestrum.dll is for machine $machine"
+    unzip -p "$zip" "$top/$bits/Kestrum.manifest" |
+        grep -q "processorArchitecture=\"$architecture\"" ||
+        fail "$bits/Kestrum.manifest is not for $architecture"
+done <<EOF_BITS
+x64 8664 amd64
+x86 014c x86
+EOF_BITS
+
+for platform in x64 x86; do
+    template=$(msiinfo suminfo Kestrum-*-$platform.msi | sed -n 's/^Template: //p')
+    case $platform:$template in
+        x64:x64\;1033 | x86:Intel\;1033) ;;
+        *) fail "Kestrum-*-$platform.msi has platform $template" ;;
+    esac
+done
+files64=$(msiinfo export Kestrum-*-x64.msi File | grep -c 'Kestrum.dll' || true)
+files32=$(msiinfo export Kestrum-*-x86.msi File | grep -c 'Kestrum.dll' || true)
+[ "$files64" -eq 2 ] || fail "the x64 MSI installs $files64 DLLs, not 2"
+[ "$files32" -eq 1 ] || fail "the x86 MSI installs $files32 DLLs, not 1"
+
+[ "$failures" -eq 0 ] && echo "package: 0 failed checks"
+exit "$failures"

@@ -1,0 +1,126 @@
+#include "word_operand.h"
+
+#include <algorithm>
+
+#include "kernel/digit_groups.h"
+#include "kernel/digits.h"
+
+namespace kestrum::aserv {
+
+namespace {
+
+// Four code units at `p` as a value below 10^4, or false when one of them is not a digit. Each
+// unit must have no bits above the low seven, and then unit + 0x46 stays below 0x80 and
+// (unit | 0x80) - 0x30 keeps bit 7 exactly for the digits; no lane carries into the next.
+bool read4(const char16_t* p, std::uint64_t& value) {
+    constexpr std::uint64_t kAboveSeven = 0xFF80'FF80'FF80'FF80ULL;
+    constexpr std::uint64_t kBitSeven = 0x0080'0080'0080'0080ULL;
+    constexpr std::uint64_t kAboveNine = 0x0046'0046'0046'0046ULL;
+    const std::uint64_t x = kernel::detail::groups::load4(p);
+    const std::uint64_t outside =
+        (x & kAboveSeven) |
+        (((x + kAboveNine) | ~((x | kBitSeven) - kernel::detail::groups::kZeros4)) & kBitSeven);
+    if (outside != 0) {
+        return false;
+    }
+    const std::uint64_t digits = x - kernel::detail::groups::kZeros4;
+    const std::uint64_t pairs = (digits * 10 + (digits >> 16)) & 0x0000'FFFF'0000'FFFFULL;
+    value = (pairs & 0xFFFFU) * 100 + (pairs >> 32);
+    return true;
+}
+
+// The value of `count` digits at `p`, or false when one of them is not a digit.
+bool readDigits(const char16_t* p, std::size_t count, std::uint64_t& value) {
+    std::uint64_t v = 0;
+    const std::size_t head = count % 4;
+    for (std::size_t i = 0; i < head; ++i) {
+        const unsigned digit = static_cast<unsigned>(p[i]) - kZero;
+        if (digit > 9) {
+            return false;
+        }
+        v = v * 10 + digit;
+    }
+    for (std::size_t i = head; i < count; i += 4) {
+        std::uint64_t group = 0;
+        if (!read4(p + i, group)) {
+            return false;
+        }
+        v = v * 10'000 + group;
+    }
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+bool readWordOperand(TextView text, WordOperand& operand) {
+    std::size_t start = 0;
+    if (!text.empty() && text.front() == kMinus) {
+        operand.negative = true;
+        start = 1;
+    }
+    if (start < text.size() && text[start] == kPlus) {
+        operand.negative = false;
+        ++start;
+    }
+    const std::size_t count = text.size() - start;
+    return count != 0 && count <= kWordOperandDigits &&
+           readDigits(text.data() + start, count, operand.value);
+}
+
+bool readScaledWordOperand(TextView text, ScaledWordOperand& operand) {
+    std::size_t start = 0;
+    if (!text.empty() && (text.front() == kMinus || text.front() == kPlus)) {
+        operand.negative = text.front() == kMinus;
+        start = 1;
+    }
+    const TextView body = text.substr(start);
+    const std::size_t point = body.find(kPoint);
+    if (point == TextView::npos) {
+        operand.fractionLength = 1;
+        std::uint64_t integer = 0;
+        if (body.empty() || body.size() >= kWordOperandDigits ||
+            !readDigits(body.data(), body.size(), integer)) {
+            return false;
+        }
+        operand.scaled = integer * 10;
+        return true;
+    }
+    operand.point = true;
+    const std::size_t fraction = body.size() - point - 1;
+    operand.fractionLength = fraction == 0 ? 1 : fraction;
+    if (body.size() == 1 || point + operand.fractionLength > kWordOperandDigits) {
+        return false;
+    }
+    std::uint64_t integer = 0;
+    std::uint64_t fractionValue = 0;
+    if (!readDigits(body.data(), point, integer) ||
+        !readDigits(body.data() + point + 1, fraction, fractionValue)) {
+        return false;
+    }
+    std::uint64_t scale = 1;
+    for (std::size_t i = 0; i < operand.fractionLength; ++i) {
+        scale *= 10;
+    }
+    operand.scaled = integer * scale + fractionValue;
+    return true;
+}
+
+WordDigits::WordDigits(std::uint64_t high, std::uint64_t low) {
+    char16_t* digits = digits_.data() + 1;
+    if (high != 0) {
+        kernel::detail::formatLimb(digits, high);
+    } else {
+        std::fill_n(digits, kWordOperandDigits, kZero);
+    }
+    kernel::detail::formatLimb(digits + kWordOperandDigits, low);
+    significant_ = high != 0 ? kWordOperandDigits + kernel::detail::wordDigits(high)
+                             : kernel::detail::wordDigits(low);
+}
+
+void writeWordResult(bool negative, std::uint64_t high, std::uint64_t low, Text& out) {
+    WordDigits digits(high, low);
+    out.assign(digits.withSign(negative));
+}
+
+}  // namespace kestrum::aserv

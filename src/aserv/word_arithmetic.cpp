@@ -1,6 +1,7 @@
 #include "word_arithmetic.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 
 #include "kernel/limb.h"
@@ -46,74 +47,27 @@ DoubleWord multiply(std::uint64_t a, std::uint64_t b) {
     return product;
 }
 
-std::uint64_t powerOfTen(std::size_t exponent) {
-    std::uint64_t power = 1;
-    for (std::size_t i = 0; i < exponent; ++i) {
-        power *= 10;
+constexpr std::array<std::uint64_t, kWordOperandDigits + 1> kPowersOfTen = [] {
+    std::array<std::uint64_t, kWordOperandDigits + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+        powers[i] = powers[i - 1] * 10;
     }
-    return power;
-}
+    return powers;
+}();
 
-// Point addition and subtraction: both operands scaled to the longer fraction, the signed sum
-// taken, and the point put back `fractionLength` digits from the right: "0" before it only when
-// the sum has fewer digits than that, no point when the fraction is all zeros.
-bool combinePointWords(bool subtract, TextView a1, TextView a2, Text& result) {
-    ScaledWordOperand x;
-    ScaledWordOperand y;
-    if (!readScaledWordOperand(a1, x) || !readScaledWordOperand(a2, y) || x.scaled == 0 ||
-        y.scaled == 0) {
-        return false;  // the general path also settles the zero forms
+// Writes a result with a point into `out` in one assignment: "-" when `negative`, the integer
+// digits, the point and the fraction digits.
+void writePointResult(bool negative, TextView integer, TextView fraction, Text& out) {
+    std::array<char16_t, 2 * (2 * kWordOperandDigits + 1)> buffer;  // NOLINT: written first
+    char16_t* end = buffer.data();
+    if (negative) {
+        *end++ = kMinus;
     }
-    if (!x.point && !y.point) {
-        return subtract ? subtractWords(a1, a2, result) : addWords(a1, a2, result);
-    }
-    const std::size_t fractionLength = std::max(x.fractionLength, y.fractionLength);
-    const auto within = [fractionLength](const ScaledWordOperand& operand, std::uint64_t& value) {
-        const std::size_t widen = fractionLength - operand.fractionLength;
-        const std::uint64_t power = powerOfTen(widen);
-        if (operand.scaled >= kernel::detail::kBase / power) {
-            return false;
-        }
-        value = operand.scaled * power;
-        return true;
-    };
-    std::uint64_t xv = 0;
-    std::uint64_t yv = 0;
-    if (!within(x, xv) || !within(y, yv)) {
-        return false;
-    }
-    const bool yNegative = y.negative != subtract;
-    bool negative = x.negative;
-    std::uint64_t magnitude = 0;
-    if (x.negative == yNegative) {
-        magnitude = xv + yv;
-    } else if (xv >= yv) {
-        magnitude = xv - yv;
-    } else {
-        magnitude = yv - xv;
-        negative = yNegative;
-    }
-    if (magnitude == 0) {
-        result.assign(1, kZero);
-        return true;
-    }
-    const WordDigits digits(magnitude / kernel::detail::kBase, magnitude % kernel::detail::kBase);
-    const TextView canonical = digits.canonical();
-    const TextView padded = digits.padded();
-    const TextView fraction = padded.substr(padded.size() - fractionLength);
-    TextView integer;
-    if (canonical.size() > fractionLength) {
-        integer = canonical.substr(0, canonical.size() - fractionLength);
-    } else if (canonical.size() < fractionLength) {
-        integer = u"0";
-    }
-    result.assign(negative ? 1 : 0, kMinus);
-    result.append(integer);
-    if (fraction.find_last_not_of(kZero) != TextView::npos) {
-        result.push_back(kPoint);
-        result.append(fraction);
-    }
-    return true;
+    end = std::copy(integer.begin(), integer.end(), end);
+    *end++ = kPoint;
+    end = std::copy(fraction.begin(), fraction.end(), end);
+    out.assign(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 }
 
 }  // namespace
@@ -210,14 +164,6 @@ bool divideWords(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
     return true;
 }
 
-bool addPointWords(TextView a1, TextView a2, Text& result) {
-    return combinePointWords(false, a1, a2, result);
-}
-
-bool subtractPointWords(TextView a1, TextView a2, Text& result) {
-    return combinePointWords(true, a1, a2, result);
-}
-
 bool multiplyPointWords(TextView a1, TextView a2, Text& result) {
     ScaledWordOperand x;
     ScaledWordOperand y;
@@ -245,10 +191,7 @@ bool multiplyPointWords(TextView a1, TextView a2, Text& result) {
     }
     TextView fraction = padded.substr(padded.size() - fractionLength);
     fraction = fraction.substr(0, fraction.find_last_not_of(kZero) + 1);
-    result.assign(x.negative != y.negative ? 1 : 0, kMinus);
-    result.append(integer);
-    result.push_back(kPoint);
-    result.append(fraction);
+    writePointResult(x.negative != y.negative, integer, fraction, result);
     return true;
 }
 

@@ -75,34 +75,34 @@ bool readScaledWordOperand(TextView text, ScaledWordOperand& operand) {
         start = 1;
     }
     const TextView body = text.substr(start);
-    const std::size_t point = body.find(kPoint);
-    if (point == TextView::npos) {
-        operand.fractionLength = 1;
-        std::uint64_t integer = 0;
-        if (body.empty() || body.size() >= kWordOperandDigits ||
-            !readDigits(body.data(), body.size(), integer)) {
+    // Up to 19 digits (below 2^64) and one point, read in one pass.
+    if (body.empty() || body.size() > kWordOperandDigits + 1) {
+        return false;
+    }
+    std::uint64_t value = 0;
+    std::size_t point = body.size();
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const unsigned digit = static_cast<unsigned>(body[i]) - kZero;
+        if (digit <= 9) {
+            value = value * 10 + digit;
+        } else if (body[i] == kPoint && point == body.size()) {
+            point = i;
+        } else {
             return false;
         }
-        operand.scaled = integer * 10;
-        return true;
     }
-    operand.point = true;
-    const std::size_t fraction = body.size() - point - 1;
-    operand.fractionLength = fraction == 0 ? 1 : fraction;
-    if (body.size() == 1 || point + operand.fractionLength > kWordOperandDigits) {
-        return false;
+    operand.point = point != body.size();
+    const std::size_t digits = body.size() - (operand.point ? 1 : 0);
+    operand.fractionLength = digits - point;
+    if (operand.fractionLength == 0) {
+        // No fraction digits: the fraction part is one "0" (the lone "." has no digits at all).
+        if (digits == 0 || digits + 1 > kWordOperandDigits) {
+            return false;
+        }
+        value *= 10;
+        operand.fractionLength = 1;
     }
-    std::uint64_t integer = 0;
-    std::uint64_t fractionValue = 0;
-    if (!readDigits(body.data(), point, integer) ||
-        !readDigits(body.data() + point + 1, fraction, fractionValue)) {
-        return false;
-    }
-    std::uint64_t scale = 1;
-    for (std::size_t i = 0; i < operand.fractionLength; ++i) {
-        scale *= 10;
-    }
-    operand.scaled = integer * scale + fractionValue;
+    operand.scaled = value;
     return true;
 }
 

@@ -47,15 +47,6 @@ DoubleWord multiply(std::uint64_t a, std::uint64_t b) {
     return product;
 }
 
-constexpr std::array<std::uint64_t, kWordOperandDigits + 1> kPowersOfTen = [] {
-    std::array<std::uint64_t, kWordOperandDigits + 1> powers{};
-    powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i) {
-        powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-}();
-
 // Writes a result with a point into `out` in one assignment: "-" when `negative`, the integer
 // digits, the point and the fraction digits.
 void writePointResult(bool negative, TextView integer, TextView fraction, Text& out) {

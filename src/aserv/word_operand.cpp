@@ -106,7 +106,8 @@ bool readScaledWordOperand(TextView text, ScaledWordOperand& operand) {
     return true;
 }
 
-WordDigits::WordDigits(std::uint64_t high, std::uint64_t low) {
+// The digits are written here before anything reads them; the sign slot is written by withSign.
+WordDigits::WordDigits(std::uint64_t high, std::uint64_t low) {  // NOLINT(*-member-init)
     char16_t* digits = digits_.data() + 1;
     if (high != 0) {
         kernel::detail::formatLimb(digits, high);

@@ -63,7 +63,7 @@ class WordDigits {
     }
 
   private:
-    // A slot for a sign, then the digits. NOLINTNEXTLINE: written before it is read
+    // A slot for a sign, then the digits.
     std::array<char16_t, 1 + 2 * kWordOperandDigits> digits_;
     std::size_t significant_ = 0;
 };

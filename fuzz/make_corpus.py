@@ -77,6 +77,14 @@ SEEDS = [
     ("icomp", "direct", "1a", "1b"),
     ("icomp", "direct", "9" * LIMIT, "9" * (LIMIT - 1) + "8"),
     ("icomp", "direct", "1" * (LIMIT + 1), "1"),
+    # Around the operands that fit machine words: 18 and 19 digits, sign forms, zero forms.
+    ("iadd", "direct", "999999999999999999", "-+000000000000000001"),
+    ("isub", "aliased", "-+007", "0"),
+    ("isub", "direct", "-0", "0"),
+    ("imult", "direct", "-999999999999999999", "999999999999999999"),
+    ("icomp", "direct", "-+999999999999999999", "1000000000000000000"),
+    ("rmult", "direct", "-.000000000000000001", "99999999.99999999"),
+    ("rmult", "aliased", "-0.", "7"),
 ]
 DIVISIONS = [
     ("direct", "100", "0", "junk", "-", 7, 0),
@@ -87,6 +95,8 @@ DIVISIONS = [
     ("direct", "9" * LIMIT, "7", "", "", 0, 0),
     ("direct", "12x4", "3", "5", "6", 2, 0),
     ("arithm", " 1 0 0 ", "0 0 1 0", "", "", 0, 0),
+    ("direct", "-999999999999999999", "-+7", "", "", 0, 0),
+    ("aliased", "x", "-0", "", "", 0, 0),
 ]
 
 

@@ -7,6 +7,7 @@
 #include "int16.h"
 #include "kernel/kernel.h"
 #include "operand.h"
+#include "word_arithmetic.h"
 
 namespace kestrum::aserv {
 
@@ -87,10 +88,16 @@ Text subtractBlankFree(TextView a, TextView b) {
 }
 
 void intAdd(TextView a1, TextView a2, Text& result) {
+    if (addWords(a1, a2, result)) {
+        return;
+    }
     add(Operand(a1), Operand(a2), result);
 }
 
 void intSub(TextView a1, TextView a2, Text& result) {
+    if (subtractWords(a1, a2, result)) {
+        return;
+    }
     subtract(Operand(a1), Operand(a2), result);
 }
 

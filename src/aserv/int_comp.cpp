@@ -4,12 +4,16 @@
 #include "general/int_comp.h"
 #include "number_text.h"
 #include "operand.h"
+#include "word_arithmetic.h"
 
 namespace kestrum::aserv {
 
 void intComp(TextView a1, TextView a2, std::int16_t& result) {
     if (sameText(a1, a2)) {
         result = 0;
+        return;
+    }
+    if (compareWords(a1, a2, result)) {
         return;
     }
     const Operand a(a1);

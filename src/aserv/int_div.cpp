@@ -9,6 +9,7 @@
 #include "kernel/kernel.h"
 #include "number_text.h"
 #include "operand.h"
+#include "word_arithmetic.h"
 
 namespace kestrum::aserv {
 
@@ -56,6 +57,9 @@ bool divideFromDigitPrefix(TextView dividend, TextView divisor, Text& m, Text& r
 }  // namespace
 
 void intDiv(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
+    if (divideWords(a1, a2, m, r, er)) {
+        return;
+    }
     // The operands are read in place unless m or r holds one of them (the outputs are written
     // while the dividend is still being read). The divisor comes first: a zero divisor ends the
     // call before the dividend is read.

@@ -7,6 +7,7 @@
 #include "kernel/kernel.h"
 #include "number_text.h"
 #include "operand.h"
+#include "word_arithmetic.h"
 
 namespace kestrum::aserv {
 
@@ -86,6 +87,9 @@ void multiplyBlankFree(TextView a, TextView b, Text& product) {
 }
 
 void intMult(TextView a1, TextView a2, Text& result) {
+    if (multiplyWords(a1, a2, result)) {
+        return;
+    }
     multiply(Operand(a1), Operand(a2), result);
 }
 

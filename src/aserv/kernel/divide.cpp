@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "limb_buffer.h"
 #include "limb_ops.h"
 #include "multiply.h"
 
@@ -49,22 +50,29 @@ void decrement(Limb* q, std::size_t n) {
     }
 }
 
-void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n);
+void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n, Limb* scratch);
+
+// Scratch limbs that divide2By1 needs for a divisor of n limbs.
+std::size_t divisionScratch(std::size_t n) {
+    return n + multiplyScratch(n / 2, n / 2);
+}
 
 // [a2 a1 a0] (k limbs each, a[0..3k)) divided by [b1 b0] (b[0..2k)) when [a2 a1] < [b1 b0]:
-// k quotient limbs to q, the remainder to a[0..2k), a[2k..3k) cleared.
-void divide3By2(Limb* q, Limb* a, const Limb* b, std::size_t k) {
+// k quotient limbs to q, the remainder to a[0..2k), a[2k..3k) cleared. Uses
+// divisionScratch(2 * k) limbs of scratch.
+void divide3By2(Limb* q, Limb* a, const Limb* b, std::size_t k, Limb* scratch) {
     if (compareLimbs(a + 2 * k, b + k, k) < 0) {
-        divide2By1(q, a + k, b + k, k);
+        divide2By1(q, a + k, b + k, k, scratch);
     } else {
         // The top halves are equal: q = base^k - 1, and [a2 a1] - q * b1 = a1 + b1.
         std::fill(q, q + k, kBase - 1);
         std::fill(a + 2 * k, a + 3 * k, Limb{0});
         a[2 * k] = addLimbs(a + k, a + k, k, b + k, k);
     }
-    std::vector<Limb> product(2 * k + multiplyScratch(k, k));
-    multiplyLimbs(product.data(), q, k, b, k, product.data() + 2 * k);
-    Limb borrow = subLimbs(a, a, 3 * k, product.data(), 2 * k);
+    // The quotient's division above is done with the scratch, which now holds the product.
+    Limb* product = scratch;
+    multiplyLimbs(product, q, k, b, k, product + 2 * k);
+    Limb borrow = subLimbs(a, a, 3 * k, product, 2 * k);
     while (borrow != 0) {
         decrement(q, k);
         borrow -= addLimbs(a, a, 3 * k, b, 2 * k);
@@ -72,14 +80,15 @@ void divide3By2(Limb* q, Limb* a, const Limb* b, std::size_t k) {
 }
 
 // a[0..2n) / b[0..n) when a's top half is below b: quotient to q[0..n), remainder to a[0..n).
-void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n) {
+// Uses divisionScratch(n) limbs of scratch.
+void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n, Limb* scratch) {
     if (n < kDivideThreshold || n % 2 != 0) {
         divideSchool(q, a, 2 * n, b, n);
         return;
     }
     const std::size_t k = n / 2;
-    divide3By2(q + k, a + k, b, k);
-    divide3By2(q, a, b, k);
+    divide3By2(q + k, a + k, b, k, scratch);
+    divide3By2(q, a, b, k, scratch);
 }
 
 // Block size for the recursive division: the divisor length rounded up to t * 2^levels with
@@ -159,9 +168,10 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
             --steps;
         }
         result.quotient.assign(steps * block, 0);
+        LimbBuffer scratch(divisionScratch(block));
         for (std::size_t i = steps; i-- != 0;) {
             divide2By1(result.quotient.data() + i * block, work.data() + i * block, divisor.data(),
-                       block);
+                       block, scratch.data());
         }
     }
     result.remainder.assign(nb, 0);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Arithm benchmark (Release, build/bench) and runs it: Kestrum side by side with GMP
 # and with libmpdec through Python's decimal module, then the worst inputs at the length limit.
-#   JOBS  parallel build jobs (default 2)
+# The benchmark runs with glibc's default heap trimming, as client processes do.
+#   JOBS                    parallel build jobs (default 2)
+#   KESTRUM_BENCH_NO_TRIM=1 keep glibc from giving the top of the heap back between calls
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

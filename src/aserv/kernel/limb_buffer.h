@@ -1,14 +1,19 @@
-// Zero-initialised limb storage that stays on the stack for short operands.
+// Zero-initialised limb storage that stays on the stack for short operands and otherwise comes
+// from the scratch (the caller's kept store while a scope is open, else the heap).
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <memory>
+#include <vector>
 
 #include "limb.h"
+#include "scratch.h"
 
 namespace kestrum::aserv::kernel::detail {
+
+// A limb vector whose storage comes from the scratch.
+using LimbVector = std::vector<Limb, ScratchAllocator<Limb>>;
 
 class LimbBuffer {
   public:
@@ -17,8 +22,8 @@ class LimbBuffer {
             data_ = inline_.data();
             std::fill(data_, data_ + size, Limb{0});
         } else {
-            heap_ = std::make_unique<Limb[]>(size);
-            data_ = heap_.get();
+            heap_.assign(size, Limb{0});
+            data_ = heap_.data();
         }
     }
     LimbBuffer(const LimbBuffer&) = delete;
@@ -33,7 +38,7 @@ class LimbBuffer {
   private:
     static constexpr std::size_t kInline = 24;
     std::array<Limb, kInline> inline_;  // NOLINT: only the used part is cleared
-    std::unique_ptr<Limb[]> heap_;
+    LimbVector heap_;
     Limb* data_ = nullptr;
     std::size_t size_;
 };

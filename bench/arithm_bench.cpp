@@ -577,8 +577,12 @@ std::string micros(double seconds) {
 // contender.
 constexpr int kRounds = 3;
 
-void printTable(const std::string& script) {
-    const std::vector<Workload> workloads = tableWorkloads();
+void printTable(const std::string& script, const char* only) {
+    std::vector<Workload> workloads = tableWorkloads();
+    if (only != nullptr) {
+        std::erase_if(workloads,
+                      [&](const Workload& w) { return w.name.find(only) == std::string::npos; });
+    }
     const std::size_t count = workloads.size();
     constexpr double kUnset = std::numeric_limits<double>::infinity();
     std::vector<double> kestrum(count, kUnset);
@@ -771,7 +775,12 @@ int main(int argc, char** argv) {
     } else {
         std::printf("(glibc's default heap trimming)\n");
     }
-    printTable(script);
-    printWorstCases();
+    // KESTRUM_BENCH_ONLY=<part of a workload name> times only those workloads, without the worst
+    // inputs: for quick looks while developing.
+    const char* only = std::getenv("KESTRUM_BENCH_ONLY");
+    printTable(script, only);
+    if (only == nullptr) {
+        printWorstCases();
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 # The benchmark runs with glibc's default heap trimming, as client processes do.
 #   JOBS                    parallel build jobs (default 2)
 #   KESTRUM_BENCH_NO_TRIM=1 keep glibc from giving the top of the heap back between calls
+#   KESTRUM_BENCH_ONLY=add  time only the workloads whose name holds this, no worst inputs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -54,54 +54,88 @@ __m128i outsideDigits(__m128i units) {
     return _mm_subs_epu16(_mm_sub_epi16(units, _mm_set1_epi16(u'0')), _mm_set1_epi16(9));
 }
 
-// Every byte value with its bits in reverse order.
-constexpr std::array<std::uint8_t, 256> kReversedBits = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (unsigned value = 0; value < 256; ++value) {
-        unsigned reversed = 0;
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            reversed |= ((value >> bit) & 1U) << (7 - bit);
-        }
-        table[value] = static_cast<std::uint8_t>(reversed);
-    }
-    return table;
-}();
+#if defined(__x86_64__)
 
-struct alignas(16) Lanes {
-    std::array<std::uint16_t, kLanes> value;
+// Sixteen digits as one word of packed decimal (four bits a digit, the last digit in the low
+// bits), so that a binary addition or subtraction of two such words carries or borrows from
+// digit to digit by itself, once each digit is biased.
+constexpr std::size_t kPackedDigits = 16;
+constexpr std::uint64_t kSixes = 0x6666'6666'6666'6666ULL;
+constexpr std::uint64_t kDigitBoundaries = 0x1111'1111'1111'1110ULL;  // bit 4k for k = 1..15
+constexpr unsigned kTopDigitShift = 60;
+
+// Thirty-two digits as two words of packed decimal.
+constexpr std::size_t kPackedBlock = 2 * kPackedDigits;
+
+struct PackedBlock {
+    std::uint64_t high;  // the first 16 digits
+    std::uint64_t low;   // the last 16
 };
 
-// For a mask with bit k for the lane k places before the last one: 1 in the lanes whose bit is
-// set, 0 in the others.
-constexpr std::array<Lanes, 256> kLaneBits = [] {
-    std::array<Lanes, 256> table{};
-    for (unsigned mask = 0; mask < 256; ++mask) {
-        for (unsigned lane = 0; lane < kLanes; ++lane) {
-            table[mask].value[lane] = static_cast<std::uint16_t>((mask >> (7 - lane)) & 1U);
-        }
-    }
-    return table;
-}();
-
-struct BlockCarries {
-    __m128i into;  // the carry into each lane, 0 or 1
-    unsigned out;  // the carry out of the first lane
-};
-
-// The carries inside a block of eight digit positions, lane 0 the most significant: a lane
-// passes a carry on when it generates one, or when it propagates one and receives one. With the
-// bits reversed, so that bit 0 stands for the last lane, these are the carries of a binary
-// addition whose addends share the generating bits and differ in the propagating ones; the carry
-// into each bit is then its sum bit with the propagating bit taken out.
-BlockCarries settle(__m128i generates, __m128i propagates, unsigned carry) {
-    const auto masks =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(generates, propagates)));
-    const unsigned generate = kReversedBits[masks & 0xFFU];
-    const unsigned propagate = kReversedBits[masks >> 8];
-    const unsigned sum = (generate | propagate) + generate + carry;
-    const Lanes& into = kLaneBits[(sum ^ propagate) & 0xFFU];
-    return {_mm_load_si128(reinterpret_cast<const __m128i*>(into.value.data())), sum >> 8};
+// The digits of 16 units as the bytes d(2k) << 4 | d(2k + 1), in the low bytes of 16-bit lanes.
+__m128i digitPairs(__m128i first, __m128i second) {
+    const __m128i digits = _mm_and_si128(_mm_packus_epi16(first, second), _mm_set1_epi8(0x0F));
+    return _mm_and_si128(_mm_or_si128(_mm_slli_epi16(digits, 4), _mm_srli_epi16(digits, 8)),
+                         _mm_set1_epi16(0xFF));
 }
+
+// The 32 digit units at p (most significant first) as packed decimal.
+PackedBlock loadPacked(const char16_t* p) {
+    const __m128i bytes = _mm_packus_epi16(digitPairs(load(p), load(p + kLanes)),
+                                           digitPairs(load(p + 2 * kLanes), load(p + 3 * kLanes)));
+    // Byte-swapped, so that the first digits go to the top.
+    return {__builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes))),
+            __builtin_bswap64(
+                static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bytes, bytes))))};
+}
+
+// Writes packed decimal as 32 digit units at p.
+void storePacked(char16_t* p, PackedBlock block) {
+    const __m128i bytes =
+        _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.high))),
+                           _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.low))));
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i tens = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
+    const __m128i ones = _mm_and_si128(bytes, nibble);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i unit = _mm_set1_epi16(u'0');
+    const __m128i first = _mm_unpacklo_epi8(tens, ones);
+    const __m128i second = _mm_unpackhi_epi8(tens, ones);
+    store(p, _mm_or_si128(_mm_unpacklo_epi8(first, zero), unit));
+    store(p + kLanes, _mm_or_si128(_mm_unpackhi_epi8(first, zero), unit));
+    store(p + 2 * kLanes, _mm_or_si128(_mm_unpacklo_epi8(second, zero), unit));
+    store(p + 3 * kLanes, _mm_or_si128(_mm_unpackhi_epi8(second, zero), unit));
+}
+
+// Sixes in the digits of `boundaries` (bit 4(k + 1) standing for digit k), and in the top digit
+// when `top` is set.
+std::uint64_t sixesAt(std::uint64_t boundaries, unsigned top) {
+    return (boundaries >> 2) | (boundaries >> 3) | (std::uint64_t{top} * 6 << kTopDigitShift);
+}
+
+// a + b + carry on packed decimal: every digit of a biased by 6, so that a digit sum of 10 or
+// more carries in binary; the digits that did not carry take the bias off again.
+std::uint64_t addPacked(std::uint64_t a, std::uint64_t b, unsigned& carry) {
+    const std::uint64_t biased = a + kSixes;  // at most 0xF in every digit: no carry out
+    const std::uint64_t partial = biased + b;
+    const std::uint64_t sum = partial + carry;
+    const unsigned out = (partial < biased ? 1U : 0U) | (sum < partial ? 1U : 0U);
+    const std::uint64_t carriesIn = sum ^ biased ^ b;
+    carry = out;
+    return sum - sixesAt(~carriesIn & kDigitBoundaries, out ^ 1U);
+}
+
+// a - b - borrow on packed decimal: the digits that borrowed hold 16 + x - y and lose 6.
+std::uint64_t subtractPacked(std::uint64_t a, std::uint64_t b, unsigned& borrow) {
+    const std::uint64_t partial = a - b;
+    const std::uint64_t difference = partial - borrow;
+    const unsigned out = (a < b ? 1U : 0U) | (partial < borrow ? 1U : 0U);
+    const std::uint64_t borrowsIn = difference ^ a ^ b;
+    borrow = out;
+    return difference - sixesAt(borrowsIn & kDigitBoundaries, out);
+}
+
+#endif
 
 #endif
 
@@ -146,20 +180,13 @@ std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {
 
 unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, unsigned carry) {
     std::size_t n = a.size();
-#if defined(__SSE2__)
-    const __m128i zero = _mm_set1_epi16(u'0');
-    const __m128i nine = _mm_set1_epi16(u'9');
-    const __m128i ten = _mm_set1_epi16(10);
-    for (; n >= kLanes; n -= kLanes) {
-        const std::size_t at = n - kLanes;
-        // u'0' plus the digit sum, from u'0' to u'0' + 18.
-        const __m128i sum =
-            _mm_sub_epi16(_mm_add_epi16(load(a.data() + at), load(b.data() + at)), zero);
-        const BlockCarries carries =
-            settle(_mm_cmpgt_epi16(sum, nine), _mm_cmpeq_epi16(sum, nine), carry);
-        const __m128i total = _mm_add_epi16(sum, carries.into);
-        store(out + at, _mm_sub_epi16(total, _mm_and_si128(_mm_cmpgt_epi16(total, nine), ten)));
-        carry = carries.out;
+#if defined(__SSE2__) && defined(__x86_64__)
+    for (; n >= kPackedBlock; n -= kPackedBlock) {
+        const std::size_t at = n - kPackedBlock;
+        const PackedBlock x = loadPacked(a.data() + at);
+        const PackedBlock y = loadPacked(b.data() + at);
+        const std::uint64_t low = addPacked(x.low, y.low, carry);
+        storePacked(out + at, {addPacked(x.high, y.high, carry), low});
     }
 #endif
     for (std::size_t i = n; i-- > 0;) {
@@ -173,20 +200,13 @@ unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, un
 unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view b,
                       unsigned borrow) {
     std::size_t n = a.size();
-#if defined(__SSE2__)
-    const __m128i zero = _mm_set1_epi16(u'0');
-    const __m128i ten = _mm_set1_epi16(10);
-    for (; n >= kLanes; n -= kLanes) {
-        const std::size_t at = n - kLanes;
-        const __m128i x = load(a.data() + at);
-        const __m128i y = load(b.data() + at);
-        const BlockCarries borrows = settle(_mm_cmpgt_epi16(y, x), _mm_cmpeq_epi16(x, y), borrow);
-        // u'0' plus the digit difference less the borrow, from u'0' - 10 to u'9'.
-        const __m128i difference =
-            _mm_sub_epi16(_mm_add_epi16(_mm_sub_epi16(x, y), zero), borrows.into);
-        store(out + at,
-              _mm_add_epi16(difference, _mm_and_si128(_mm_cmpgt_epi16(zero, difference), ten)));
-        borrow = borrows.out;
+#if defined(__SSE2__) && defined(__x86_64__)
+    for (; n >= kPackedBlock; n -= kPackedBlock) {
+        const std::size_t at = n - kPackedBlock;
+        const PackedBlock x = loadPacked(a.data() + at);
+        const PackedBlock y = loadPacked(b.data() + at);
+        const std::uint64_t low = subtractPacked(x.low, y.low, borrow);
+        storePacked(out + at, {subtractPacked(x.high, y.high, borrow), low});
     }
 #endif
     for (std::size_t i = n; i-- > 0;) {

@@ -1,7 +1,8 @@
 // Decimal arithmetic straight on digit text, without limbs: runs of the code units u'0'..u'9',
 // most significant first, added or subtracted position by position from the right with a carry
-// (or borrow) passed in and handed out, and the scans that read such runs. Builds with SSE2 take
-// eight digits at a time and settle the carries of those eight from two bit masks.
+// (or borrow) passed in and handed out, and the scans that read such runs. Builds with SSE2 scan
+// eight units at a time; x86-64 builds add and subtract sixteen digits at a time as one 64-bit
+// word of packed decimal, whose binary carries and borrows pass from digit to digit.
 #pragma once
 
 #include <cstddef>

@@ -328,6 +328,79 @@ TEST(Differential, PlainPointNumbersNearTheLengthLimit) {
     expectSameSumAndDifferences(u"-" + nines.substr(2) + u".9", u".1");
 }
 
+// Integer addition, subtraction and comparison of plain integers ([sign][zeros]digits) work
+// straight on the text in blocks of 16 and 32 digits: lengths on both sides of those widths,
+// partners that make carries and borrows run through the whole text or cancel at the top, and
+// leading zeros on either side.
+void expectSameIntegerOps(const Text& a, const Text& b) {
+    expectSame(Op::kAdd, a, b);
+    expectSame(Op::kSub, a, b);
+    expectSame(Op::kSub, b, a);
+    expectSame(Op::kComp, a, b);
+}
+
+PlainNumber plainInteger(OperandMaker& maker, std::size_t length) {
+    PlainNumber x;
+    x.sign = randomSign(maker);
+    x.point = false;
+    x.integer = maker.digits(length);
+    if (maker.chance(5)) {
+        x.integer.insert(0, 1 + maker.below(20), u'0');
+    }
+    return x;
+}
+
+TEST(Differential, PlainIntegersAroundTheBlockWidths) {
+    constexpr std::array<std::size_t, 16> kLengths = {1,  2,  15, 16, 17, 31, 32,  33,
+                                                      34, 47, 48, 63, 64, 65, 100, 999};
+    OperandMaker maker(0x5eed000a);
+    for (int i = 0; i < 1500; ++i) {
+        const PlainNumber x = plainInteger(maker, kLengths[maker.below(kLengths.size())]);
+        PlainNumber y = partnerOf(maker, x, 70);
+        y.point = false;
+        y.fraction.clear();
+        if (maker.chance(3)) {
+            y.integer = maker.digits(kLengths[maker.below(kLengths.size())]);
+        }
+        expectSameIntegerOps(x.text(), y.text());
+    }
+}
+
+TEST(Differential, PlainIntegersEdgeForms) {
+    const Text nines(64, u'9');
+    const Text power = u"1" + Text(64, u'0');
+    const std::array<std::array<TextView, 2>, 20> kPairs = {{
+        {u"007", u"0"},   {u"-0", u"0"},     {u"0", u"-0"},         {u"-0", u"-0"},
+        {u"-000", u"+0"}, {u"", u"-"},       {u"-", u"5"},          {u"+", u"-007"},
+        {u"-007", u"0"},  {u"0", u"-007"},   {u"-0", u"007"},       {u"+5", u"0"},
+        {u"+5", u"-"},    {u"1000", u"999"}, {u"-1000", u"-1"},     {nines, u"1"},
+        {power, u"1"},    {power, nines},    {u"-" + nines, u"-1"}, {u"0" + power, u"-" + nines},
+    }};
+    for (const auto& [a, b] : kPairs) {
+        expectSameIntegerOps(Text(a), Text(b));
+    }
+}
+
+TEST(Differential, PlainIntegersAtTheLengthLimit) {
+    OperandMaker maker(0x5eed000b);
+    const Text nines(kMaxOperandLength - 1, u'9');
+    const Text power = u"1" + Text(kMaxOperandLength - 1, u'0');
+    for (const TextView sign : {u"", u"-", u"+"}) {
+        const Text signedNines = Text(sign) + nines;
+        expectSameIntegerOps(signedNines, u"1");
+        expectSameIntegerOps(signedNines, u"-" + nineComplement(signedNines.substr(sign.size())));
+        expectSameIntegerOps(Text(sign) + power, u"1");  // one unit over the limit with a sign
+        expectSameIntegerOps(Text(sign) + power.substr(1), u"-1");
+    }
+    for (int i = 0; i < 6; ++i) {
+        const PlainNumber x = plainInteger(maker, kMaxOperandLength - 1 - maker.below(3));
+        PlainNumber y = partnerOf(maker, x, 8);
+        y.point = false;
+        y.fraction.clear();
+        expectSameIntegerOps(x.text(), y.text());
+    }
+}
+
 TEST(Differential, ShortOperandsInEveryForm) {
     OperandMaker maker(0x5eed0001);
     for (int i = 0; i < 800; ++i) {

@@ -6,17 +6,8 @@
 
 namespace kestrum::aserv {
 
-namespace {
-
-// Whether the text is digits only, scanned with wide loads.
-bool digitsOnly(TextView text) {
-    return kernel::leadingDigits(text) == text.size();
-}
-
-}  // namespace
-
 Operand::Operand(TextView source)
-    : text_(source), split_(splitSign(source)), digits_(digitsOnly(split_.magnitude)) {
+    : text_(source), split_(splitSign(source)), digits_(kernel::onlyDigits(split_.magnitude)) {
     requireOperandLength(source);
     if (digits_ || !hasBlank(source)) {
         return;
@@ -24,7 +15,7 @@ Operand::Operand(TextView source)
     storage_ = noSpaces(source);
     text_ = storage_;
     split_ = splitSign(text_);
-    digits_ = digitsOnly(split_.magnitude);
+    digits_ = kernel::onlyDigits(split_.magnitude);
 }
 
 }  // namespace kestrum::aserv

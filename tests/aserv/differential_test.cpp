@@ -381,6 +381,26 @@ TEST(Differential, PlainIntegersEdgeForms) {
     }
 }
 
+// A unit that is no digit (a blank among them), before, at or after the first difference, in
+// texts whose digits are checked in blocks: units above 0xFF and at or above 0x8000 saturate
+// when packed to bytes.
+TEST(Differential, StrayUnitsAnywhereInPlainIntegers) {
+    constexpr std::array<char16_t, 8> kStray = {u' ',   u'a',   u'/',   u':',
+                                                0x0130, 0x0135, 0x8030, 0xFF10};
+    OperandMaker maker(0x5eed000c);
+    for (int i = 0; i < 600; ++i) {
+        const std::size_t length = 14 + maker.below(40);
+        Text a = maker.digits(length);
+        Text b = a;
+        const std::size_t differs = maker.below(length);
+        b[differs] = b[differs] == u'9' ? u'8' : static_cast<char16_t>(b[differs] + 1);
+        Text& target = maker.chance(2) ? b : a;
+        target[maker.below(length)] = kStray[maker.below(kStray.size())];
+        const Text sign = Text(randomSign(maker));
+        expectSameIntegerOps(sign + a, sign + b);
+    }
+}
+
 TEST(Differential, PlainIntegersAtTheLengthLimit) {
     OperandMaker maker(0x5eed000b);
     const Text nines(kMaxOperandLength - 1, u'9');

@@ -54,6 +54,16 @@ __m128i outsideDigits(__m128i units) {
     return _mm_subs_epu16(_mm_sub_epi16(units, _mm_set1_epi16(u'0')), _mm_set1_epi16(9));
 }
 
+// Bytes that are not digit units: nonzero there, zero in the others. Bytes packed from units
+// above 0xFF (saturated to 0xFF) or at or above 0x8000 (saturated to 0) are no digits either.
+__m128i outsideDigitBytes(__m128i bytes) {
+    return _mm_subs_epu8(_mm_sub_epi8(bytes, _mm_set1_epi8('0')), _mm_set1_epi8(9));
+}
+
+bool noneOutside(__m128i outside) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(outside, _mm_setzero_si128())) == 0xFFFF;
+}
+
 #if defined(__x86_64__)
 
 // Sixteen digits as one word of packed decimal (four bits a digit, the last digit in the low
@@ -159,6 +169,66 @@ std::size_t leadingDigits(std::u16string_view text) {
         ++start;
     }
     return start;
+}
+
+bool onlyDigits(std::u16string_view text) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    constexpr std::size_t kBlock = 4 * kLanes;
+    __m128i outside = _mm_setzero_si128();
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        const char16_t* p = text.data() + i;
+        outside = _mm_or_si128(
+            outside, _mm_or_si128(outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
+                                  outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes),
+                                                                     load(p + 3 * kLanes)))));
+    }
+    if (!noneOutside(outside)) {
+        return false;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        if (!isDigitUnit(text[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+RunComparison compareDigitRuns(std::u16string_view a, std::u16string_view b) {
+    const std::size_t n = a.size();
+    std::size_t i = 0;
+    bool digits = true;
+#if defined(__SSE2__)
+    constexpr std::size_t kBlock = 2 * kLanes;
+    __m128i outside = _mm_setzero_si128();
+    for (; i + kBlock <= n; i += kBlock) {
+        const __m128i a0 = load(a.data() + i);
+        const __m128i a1 = load(a.data() + i + kLanes);
+        const __m128i b0 = load(b.data() + i);
+        const __m128i b1 = load(b.data() + i + kLanes);
+        outside = _mm_or_si128(outside, _mm_or_si128(outsideDigitBytes(_mm_packus_epi16(a0, a1)),
+                                                     outsideDigitBytes(_mm_packus_epi16(b0, b1))));
+        const auto same = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a0, b0), _mm_cmpeq_epi16(a1, b1))));
+        if (same != 0xFFFFU) {
+            // Past the difference only the digit check goes on.
+            const std::size_t rest = i + kBlock;
+            return {
+                noneOutside(outside) && onlyDigits(a.substr(rest)) && onlyDigits(b.substr(rest)),
+                i + static_cast<std::size_t>(std::countr_one(same))};
+        }
+    }
+    digits = noneOutside(outside);
+#endif
+    std::size_t difference = n;
+    for (; i < n; ++i) {
+        digits = digits && isDigitUnit(a[i]) && isDigitUnit(b[i]);
+        if (difference == n && a[i] != b[i]) {
+            difference = i;
+        }
+    }
+    return {digits, difference};
 }
 
 std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {

@@ -13,6 +13,17 @@ namespace kestrum::aserv::kernel {
 // Number of code units at the front of the text that are digits.
 std::size_t leadingDigits(std::u16string_view text);
 
+// Whether every code unit of the text is a digit (in one pass without early exit).
+bool onlyDigits(std::u16string_view text);
+
+struct RunComparison {
+    bool digits;             // whether both texts are digits only
+    std::size_t difference;  // the first index at which they differ, their length when equal
+};
+
+// Both answers for texts of the same length, in one pass over each.
+RunComparison compareDigitRuns(std::u16string_view a, std::u16string_view b);
+
 // Index of the first unit in which texts of the same length differ; their length when equal.
 std::size_t firstDifference(std::u16string_view a, std::u16string_view b);
 

@@ -7,6 +7,10 @@
 
 #include "digit_groups.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace kestrum::aserv::kernel {
 namespace {
 
@@ -49,11 +53,6 @@ void store(char16_t* p, __m128i v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 }
 
-// Lanes that are not digits: nonzero there, zero in the others.
-__m128i outsideDigits(__m128i units) {
-    return _mm_subs_epu16(_mm_sub_epi16(units, _mm_set1_epi16(u'0')), _mm_set1_epi16(9));
-}
-
 // Bytes that are not digit units: nonzero there, zero in the others. Bytes packed from units
 // above 0xFF (saturated to 0xFF) or at or above 0x8000 (saturated to 0) are no digits either.
 __m128i outsideDigitBytes(__m128i bytes) {
@@ -82,17 +81,21 @@ struct PackedBlock {
     std::uint64_t low;   // the last 16
 };
 
-// The digits of 16 units as the bytes d(2k) << 4 | d(2k + 1), in the low bytes of 16-bit lanes.
-__m128i digitPairs(__m128i first, __m128i second) {
-    const __m128i digits = _mm_and_si128(_mm_packus_epi16(first, second), _mm_set1_epi8(0x0F));
-    return _mm_and_si128(_mm_or_si128(_mm_slli_epi16(digits, 4), _mm_srli_epi16(digits, 8)),
-                         _mm_set1_epi16(0xFF));
+// The 16 units at p as the 16-bit values 16 u(2k) + u(2k + 1), digit pairs written in
+// hexadecimal plus 0x330 (16 times u'0' plus u'0').
+constexpr std::int16_t kUnitPairBias = 0x330;
+
+__m128i unitPairs(const char16_t* p) {
+    const __m128i weights = _mm_set1_epi32(0x0001'0010);  // 16 for the first unit, 1 for the second
+    return _mm_packs_epi32(_mm_madd_epi16(load(p), weights),
+                           _mm_madd_epi16(load(p + kLanes), weights));
 }
 
 // The 32 digit units at p (most significant first) as packed decimal.
 PackedBlock loadPacked(const char16_t* p) {
-    const __m128i bytes = _mm_packus_epi16(digitPairs(load(p), load(p + kLanes)),
-                                           digitPairs(load(p + 2 * kLanes), load(p + 3 * kLanes)));
+    const __m128i bias = _mm_set1_epi16(kUnitPairBias);
+    const __m128i bytes = _mm_packus_epi16(_mm_sub_epi16(unitPairs(p), bias),
+                                           _mm_sub_epi16(unitPairs(p + 2 * kLanes), bias));
     // Byte-swapped, so that the first digits go to the top.
     return {__builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes))),
             __builtin_bswap64(
@@ -123,26 +126,32 @@ std::uint64_t sixesAt(std::uint64_t boundaries, unsigned top) {
     return (boundaries >> 2) | (boundaries >> 3) | (std::uint64_t{top} * 6 << kTopDigitShift);
 }
 
-// a + b + carry on packed decimal: every digit of a biased by 6, so that a digit sum of 10 or
+// x + y + carry on packed decimal: every digit of x biased by 6, so that a digit sum of 10 or
 // more carries in binary; the digits that did not carry take the bias off again.
-std::uint64_t addPacked(std::uint64_t a, std::uint64_t b, unsigned& carry) {
-    const std::uint64_t biased = a + kSixes;  // at most 0xF in every digit: no carry out
-    const std::uint64_t partial = biased + b;
-    const std::uint64_t sum = partial + carry;
-    const unsigned out = (partial < biased ? 1U : 0U) | (sum < partial ? 1U : 0U);
-    const std::uint64_t carriesIn = sum ^ biased ^ b;
+PackedBlock addPacked(PackedBlock x, PackedBlock y, unsigned& carry) {
+    const std::uint64_t lowBiased = x.low + kSixes;  // at most 0xF in every digit: no carry out
+    const std::uint64_t highBiased = x.high + kSixes;
+    unsigned long long low = 0;
+    unsigned long long high = 0;
+    const unsigned middle =
+        _addcarry_u64(static_cast<unsigned char>(carry), lowBiased, y.low, &low);
+    const unsigned out =
+        _addcarry_u64(static_cast<unsigned char>(middle), highBiased, y.high, &high);
     carry = out;
-    return sum - sixesAt(~carriesIn & kDigitBoundaries, out ^ 1U);
+    // Bit 4(k + 1) of sum ^ x ^ y is the carry out of digit k.
+    return {high - sixesAt(~(high ^ highBiased ^ y.high) & kDigitBoundaries, out ^ 1U),
+            low - sixesAt(~(low ^ lowBiased ^ y.low) & kDigitBoundaries, middle ^ 1U)};
 }
 
-// a - b - borrow on packed decimal: the digits that borrowed hold 16 + x - y and lose 6.
-std::uint64_t subtractPacked(std::uint64_t a, std::uint64_t b, unsigned& borrow) {
-    const std::uint64_t partial = a - b;
-    const std::uint64_t difference = partial - borrow;
-    const unsigned out = (a < b ? 1U : 0U) | (partial < borrow ? 1U : 0U);
-    const std::uint64_t borrowsIn = difference ^ a ^ b;
+// x - y - borrow on packed decimal: the digits that borrowed hold 16 + x - y and lose 6.
+PackedBlock subtractPacked(PackedBlock x, PackedBlock y, unsigned& borrow) {
+    unsigned long long low = 0;
+    unsigned long long high = 0;
+    const unsigned middle = _subborrow_u64(static_cast<unsigned char>(borrow), x.low, y.low, &low);
+    const unsigned out = _subborrow_u64(static_cast<unsigned char>(middle), x.high, y.high, &high);
     borrow = out;
-    return difference - sixesAt(borrowsIn & kDigitBoundaries, out);
+    return {high - sixesAt((high ^ x.high ^ y.high) & kDigitBoundaries, out),
+            low - sixesAt((low ^ x.low ^ y.low) & kDigitBoundaries, middle)};
 }
 
 #endif
@@ -158,9 +167,9 @@ std::size_t leadingDigits(std::u16string_view text) {
     for (; start + kBlock <= text.size(); start += kBlock) {
         const char16_t* p = text.data() + start;
         const __m128i outside = _mm_or_si128(
-            _mm_or_si128(outsideDigits(load(p)), outsideDigits(load(p + kLanes))),
-            _mm_or_si128(outsideDigits(load(p + 2 * kLanes)), outsideDigits(load(p + 3 * kLanes))));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xFFFF) {
+            outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
+            outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes), load(p + 3 * kLanes))));
+        if (!noneOutside(outside)) {
             break;
         }
     }
@@ -253,10 +262,8 @@ unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, un
 #if defined(__SSE2__) && defined(__x86_64__)
     for (; n >= kPackedBlock; n -= kPackedBlock) {
         const std::size_t at = n - kPackedBlock;
-        const PackedBlock x = loadPacked(a.data() + at);
-        const PackedBlock y = loadPacked(b.data() + at);
-        const std::uint64_t low = addPacked(x.low, y.low, carry);
-        storePacked(out + at, {addPacked(x.high, y.high, carry), low});
+        storePacked(out + at,
+                    addPacked(loadPacked(a.data() + at), loadPacked(b.data() + at), carry));
     }
 #endif
     for (std::size_t i = n; i-- > 0;) {
@@ -273,10 +280,8 @@ unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view 
 #if defined(__SSE2__) && defined(__x86_64__)
     for (; n >= kPackedBlock; n -= kPackedBlock) {
         const std::size_t at = n - kPackedBlock;
-        const PackedBlock x = loadPacked(a.data() + at);
-        const PackedBlock y = loadPacked(b.data() + at);
-        const std::uint64_t low = subtractPacked(x.low, y.low, borrow);
-        storePacked(out + at, {subtractPacked(x.high, y.high, borrow), low});
+        storePacked(out + at,
+                    subtractPacked(loadPacked(a.data() + at), loadPacked(b.data() + at), borrow));
     }
 #endif
     for (std::size_t i = n; i-- > 0;) {

@@ -6,10 +6,7 @@
 #include <cstdint>
 
 #include "digit_groups.h"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
+#include "packed_runs.h"
 
 namespace kestrum::aserv::kernel {
 namespace {
@@ -49,10 +46,6 @@ __m128i load(const char16_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
-void store(char16_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
-
 // Bytes that are not digit units: nonzero there, zero in the others. Bytes packed from units
 // above 0xFF (saturated to 0xFF) or at or above 0x8000 (saturated to 0) are no digits either.
 __m128i outsideDigitBytes(__m128i bytes) {
@@ -62,99 +55,6 @@ __m128i outsideDigitBytes(__m128i bytes) {
 bool noneOutside(__m128i outside) {
     return _mm_movemask_epi8(_mm_cmpeq_epi8(outside, _mm_setzero_si128())) == 0xFFFF;
 }
-
-#if defined(__x86_64__)
-
-// Sixteen digits as one word of packed decimal (four bits a digit, the last digit in the low
-// bits), so that a binary addition or subtraction of two such words carries or borrows from
-// digit to digit by itself, once each digit is biased.
-constexpr std::size_t kPackedDigits = 16;
-constexpr std::uint64_t kSixes = 0x6666'6666'6666'6666ULL;
-constexpr std::uint64_t kDigitBoundaries = 0x1111'1111'1111'1110ULL;  // bit 4k for k = 1..15
-constexpr unsigned kTopDigitShift = 60;
-
-// Thirty-two digits as two words of packed decimal.
-constexpr std::size_t kPackedBlock = 2 * kPackedDigits;
-
-struct PackedBlock {
-    std::uint64_t high;  // the first 16 digits
-    std::uint64_t low;   // the last 16
-};
-
-// The 16 units at p as the 16-bit values 16 u(2k) + u(2k + 1), digit pairs written in
-// hexadecimal plus 0x330 (16 times u'0' plus u'0').
-constexpr std::int16_t kUnitPairBias = 0x330;
-
-__m128i unitPairs(const char16_t* p) {
-    const __m128i weights = _mm_set1_epi32(0x0001'0010);  // 16 for the first unit, 1 for the second
-    return _mm_packs_epi32(_mm_madd_epi16(load(p), weights),
-                           _mm_madd_epi16(load(p + kLanes), weights));
-}
-
-// The 32 digit units at p (most significant first) as packed decimal.
-PackedBlock loadPacked(const char16_t* p) {
-    const __m128i bias = _mm_set1_epi16(kUnitPairBias);
-    const __m128i bytes = _mm_packus_epi16(_mm_sub_epi16(unitPairs(p), bias),
-                                           _mm_sub_epi16(unitPairs(p + 2 * kLanes), bias));
-    // Byte-swapped, so that the first digits go to the top.
-    return {__builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes))),
-            __builtin_bswap64(
-                static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bytes, bytes))))};
-}
-
-// Writes packed decimal as 32 digit units at p.
-void storePacked(char16_t* p, PackedBlock block) {
-    const __m128i bytes =
-        _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.high))),
-                           _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.low))));
-    const __m128i nibble = _mm_set1_epi8(0x0F);
-    const __m128i tens = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
-    const __m128i ones = _mm_and_si128(bytes, nibble);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i unit = _mm_set1_epi16(u'0');
-    const __m128i first = _mm_unpacklo_epi8(tens, ones);
-    const __m128i second = _mm_unpackhi_epi8(tens, ones);
-    store(p, _mm_or_si128(_mm_unpacklo_epi8(first, zero), unit));
-    store(p + kLanes, _mm_or_si128(_mm_unpackhi_epi8(first, zero), unit));
-    store(p + 2 * kLanes, _mm_or_si128(_mm_unpacklo_epi8(second, zero), unit));
-    store(p + 3 * kLanes, _mm_or_si128(_mm_unpackhi_epi8(second, zero), unit));
-}
-
-// Sixes in the digits of `boundaries` (bit 4(k + 1) standing for digit k), and in the top digit
-// when `top` is set.
-std::uint64_t sixesAt(std::uint64_t boundaries, unsigned top) {
-    return (boundaries >> 2) | (boundaries >> 3) | (std::uint64_t{top} * 6 << kTopDigitShift);
-}
-
-// x + y + carry on packed decimal: every digit of x biased by 6, so that a digit sum of 10 or
-// more carries in binary; the digits that did not carry take the bias off again.
-PackedBlock addPacked(PackedBlock x, PackedBlock y, unsigned& carry) {
-    const std::uint64_t lowBiased = x.low + kSixes;  // at most 0xF in every digit: no carry out
-    const std::uint64_t highBiased = x.high + kSixes;
-    unsigned long long low = 0;
-    unsigned long long high = 0;
-    const unsigned middle =
-        _addcarry_u64(static_cast<unsigned char>(carry), lowBiased, y.low, &low);
-    const unsigned out =
-        _addcarry_u64(static_cast<unsigned char>(middle), highBiased, y.high, &high);
-    carry = out;
-    // Bit 4(k + 1) of sum ^ x ^ y is the carry out of digit k.
-    return {high - sixesAt(~(high ^ highBiased ^ y.high) & kDigitBoundaries, out ^ 1U),
-            low - sixesAt(~(low ^ lowBiased ^ y.low) & kDigitBoundaries, middle ^ 1U)};
-}
-
-// x - y - borrow on packed decimal: the digits that borrowed hold 16 + x - y and lose 6.
-PackedBlock subtractPacked(PackedBlock x, PackedBlock y, unsigned& borrow) {
-    unsigned long long low = 0;
-    unsigned long long high = 0;
-    const unsigned middle = _subborrow_u64(static_cast<unsigned char>(borrow), x.low, y.low, &low);
-    const unsigned out = _subborrow_u64(static_cast<unsigned char>(middle), x.high, y.high, &high);
-    borrow = out;
-    return {high - sixesAt((high ^ x.high ^ y.high) & kDigitBoundaries, out),
-            low - sixesAt((low ^ x.low ^ y.low) & kDigitBoundaries, middle)};
-}
-
-#endif
 
 #endif
 
@@ -258,14 +158,19 @@ std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {
 }
 
 unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, unsigned carry) {
-    std::size_t n = a.size();
-#if defined(__SSE2__) && defined(__x86_64__)
-    for (; n >= kPackedBlock; n -= kPackedBlock) {
-        const std::size_t at = n - kPackedBlock;
-        storePacked(out + at,
-                    addPacked(loadPacked(a.data() + at), loadPacked(b.data() + at), carry));
-    }
-#endif
+    return detail::addRunsWith(detail::fastestRunsVariant(), out, a, b, carry);
+}
+
+unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view b,
+                      unsigned borrow) {
+    return detail::subtractRunsWith(detail::fastestRunsVariant(), out, a, b, borrow);
+}
+
+namespace detail {
+
+unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                     std::u16string_view b, unsigned carry) {
+    const std::size_t n = addPackedBlocks(variant, out, a.data(), b.data(), a.size(), carry);
     for (std::size_t i = n; i-- > 0;) {
         const unsigned sum = digitOf(a[i]) + digitOf(b[i]) + carry;
         carry = sum >= kDigitBase ? 1U : 0U;
@@ -274,16 +179,9 @@ unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, un
     return carry;
 }
 
-unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view b,
-                      unsigned borrow) {
-    std::size_t n = a.size();
-#if defined(__SSE2__) && defined(__x86_64__)
-    for (; n >= kPackedBlock; n -= kPackedBlock) {
-        const std::size_t at = n - kPackedBlock;
-        storePacked(out + at,
-                    subtractPacked(loadPacked(a.data() + at), loadPacked(b.data() + at), borrow));
-    }
-#endif
+unsigned subtractRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                          std::u16string_view b, unsigned borrow) {
+    const std::size_t n = subtractPackedBlocks(variant, out, a.data(), b.data(), a.size(), borrow);
     for (std::size_t i = n; i-- > 0;) {
         const unsigned difference = kDigitBase + digitOf(a[i]) - digitOf(b[i]) - borrow;
         borrow = difference < kDigitBase ? 1U : 0U;
@@ -291,6 +189,8 @@ unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view 
     }
     return borrow;
 }
+
+}  // namespace detail
 
 unsigned carryInto(char16_t* out, std::u16string_view a, unsigned carry) {
     std::copy(a.begin(), a.end(), out);

@@ -1,12 +1,14 @@
 // Decimal arithmetic straight on digit text, without limbs: runs of the code units u'0'..u'9',
 // most significant first, added or subtracted position by position from the right with a carry
 // (or borrow) passed in and handed out, and the scans that read such runs. Builds with SSE2 scan
-// eight units at a time; x86-64 builds add and subtract sixteen digits at a time as one 64-bit
-// word of packed decimal, whose binary carries and borrows pass from digit to digit.
+// 16 or 32 units at a time; x86-64 builds add and subtract whole blocks as packed decimal
+// (packed_runs.h).
 #pragma once
 
 #include <cstddef>
 #include <string_view>
+
+#include "packed_runs.h"
 
 namespace kestrum::aserv::kernel {
 
@@ -45,5 +47,15 @@ unsigned borrowFrom(char16_t* out, std::u16string_view a, unsigned borrow);
 
 // out = 0 - b: the borrow out is 0 exactly when b is all zeros.
 unsigned subtractFromZero(char16_t* out, std::u16string_view b);
+
+namespace detail {
+
+// addRuns and subtractRuns with the given block loops (for tests: every variant gives the same).
+unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                     std::u16string_view b, unsigned carry);
+unsigned subtractRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                          std::u16string_view b, unsigned borrow);
+
+}  // namespace detail
 
 }  // namespace kestrum::aserv::kernel

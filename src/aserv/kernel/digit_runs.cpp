@@ -61,47 +61,11 @@ bool noneOutside(__m128i outside) {
 }  // namespace
 
 std::size_t leadingDigits(std::u16string_view text) {
-    std::size_t start = 0;
-#if defined(__SSE2__)
-    constexpr std::size_t kBlock = 4 * kLanes;
-    for (; start + kBlock <= text.size(); start += kBlock) {
-        const char16_t* p = text.data() + start;
-        const __m128i outside = _mm_or_si128(
-            outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
-            outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes), load(p + 3 * kLanes))));
-        if (!noneOutside(outside)) {
-            break;
-        }
-    }
-#endif
-    while (start < text.size() && isDigitUnit(text[start])) {
-        ++start;
-    }
-    return start;
+    return detail::leadingDigitsWith(detail::fastestRunsVariant(), text);
 }
 
 bool onlyDigits(std::u16string_view text) {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    constexpr std::size_t kBlock = 4 * kLanes;
-    __m128i outside = _mm_setzero_si128();
-    for (; i + kBlock <= text.size(); i += kBlock) {
-        const char16_t* p = text.data() + i;
-        outside = _mm_or_si128(
-            outside, _mm_or_si128(outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
-                                  outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes),
-                                                                     load(p + 3 * kLanes)))));
-    }
-    if (!noneOutside(outside)) {
-        return false;
-    }
-#endif
-    for (; i < text.size(); ++i) {
-        if (!isDigitUnit(text[i])) {
-            return false;
-        }
-    }
-    return true;
+    return leadingDigits(text) == text.size();
 }
 
 RunComparison compareDigitRuns(std::u16string_view a, std::u16string_view b) {
@@ -167,6 +131,26 @@ unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view 
 }
 
 namespace detail {
+
+std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text) {
+    std::size_t start = leadingDigitBlocks(variant, text.data(), text.size());
+#if defined(__SSE2__)
+    constexpr std::size_t kBlock = 4 * kLanes;
+    for (; start + kBlock <= text.size(); start += kBlock) {
+        const char16_t* p = text.data() + start;
+        const __m128i outside = _mm_or_si128(
+            outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
+            outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes), load(p + 3 * kLanes))));
+        if (!noneOutside(outside)) {
+            break;
+        }
+    }
+#endif
+    while (start < text.size() && isDigitUnit(text[start])) {
+        ++start;
+    }
+    return start;
+}
 
 unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
                      std::u16string_view b, unsigned carry) {

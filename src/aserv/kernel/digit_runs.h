@@ -15,7 +15,7 @@ namespace kestrum::aserv::kernel {
 // Number of code units at the front of the text that are digits.
 std::size_t leadingDigits(std::u16string_view text);
 
-// Whether every code unit of the text is a digit (in one pass without early exit).
+// Whether every code unit of the text is a digit.
 bool onlyDigits(std::u16string_view text);
 
 struct RunComparison {
@@ -50,7 +50,9 @@ unsigned subtractFromZero(char16_t* out, std::u16string_view b);
 
 namespace detail {
 
-// addRuns and subtractRuns with the given block loops (for tests: every variant gives the same).
+// leadingDigits, addRuns and subtractRuns with the given block loops (for tests: every variant
+// gives the same).
+std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text);
 unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
                      std::u16string_view b, unsigned carry);
 unsigned subtractRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,

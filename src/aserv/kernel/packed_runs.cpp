@@ -120,9 +120,13 @@ struct PackedPair {
     PackedBlock second;  // the last 32
 };
 
+[[gnu::target("avx2")]] __m256i loadWide(const char16_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
 [[gnu::target("avx2")]] __m256i unitPairsWide(const char16_t* p) {
     const __m256i weights = _mm256_set1_epi32(0x0001'0010);
-    return _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), weights);
+    return _mm256_madd_epi16(loadWide(p), weights);
 }
 
 // The word of the 16 digits in one half of a 128-bit lane of bytes, byte-swapped so that the
@@ -229,7 +233,31 @@ std::size_t blocks(RunsVariant variant, char16_t* out, const char16_t* a, const 
     return n;
 }
 
+[[gnu::target("avx2")]] std::size_t avx2DigitBlocks(const char16_t* text, std::size_t n) {
+    std::size_t start = 0;
+    for (; start + kWideBlock <= n; start += kWideBlock) {
+        const char16_t* p = text + start;
+        // Units above 0xFF saturate to 0xFF and units at or above 0x8000 to 0: no digits either.
+        const __m256i front = _mm256_packus_epi16(loadWide(p), loadWide(p + 2 * kLanes));
+        const __m256i back =
+            _mm256_packus_epi16(loadWide(p + 4 * kLanes), loadWide(p + 6 * kLanes));
+        const __m256i zero = _mm256_set1_epi8('0');
+        const __m256i nine = _mm256_set1_epi8(9);
+        const __m256i outside =
+            _mm256_or_si256(_mm256_subs_epu8(_mm256_sub_epi8(front, zero), nine),
+                            _mm256_subs_epu8(_mm256_sub_epi8(back, zero), nine));
+        if (_mm256_testz_si256(outside, outside) == 0) {
+            break;
+        }
+    }
+    return start;
+}
+
 }  // namespace
+
+std::size_t leadingDigitBlocks(RunsVariant variant, const char16_t* text, std::size_t n) {
+    return variant == RunsVariant::kAvx2 ? avx2DigitBlocks(text, n) : 0;
+}
 
 bool runsVariantAvailable(RunsVariant variant) {
     return variant != RunsVariant::kAvx2 || __builtin_cpu_supports("avx2");
@@ -269,6 +297,11 @@ std::size_t addPackedBlocks(RunsVariant /*variant*/, char16_t* /*out*/, const ch
 std::size_t subtractPackedBlocks(RunsVariant /*variant*/, char16_t* /*out*/, const char16_t* /*a*/,
                                  const char16_t* /*b*/, std::size_t n, unsigned& /*borrow*/) {
     return n;
+}
+
+std::size_t leadingDigitBlocks(RunsVariant /*variant*/, const char16_t* /*text*/,
+                               std::size_t /*n*/) {
+    return 0;
 }
 
 #endif

@@ -1,6 +1,7 @@
 // Digit-run addition and subtraction: every block-loop variant that this machine runs (SSE2 and
 // AVX2 packed decimal on x86-64) gives the digits and the carry of the digit-by-digit loop, on
-// lengths around the block widths and on carries and borrows that run through whole runs.
+// lengths around the block widths and on carries and borrows that run through whole runs; every
+// variant of the digit scan finds the same first unit that is no digit.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -124,6 +125,38 @@ TEST(DigitRuns, VariantsAgreeWhereCarriesAndBorrowsRunThrough) {
             expectVariantsAgree(ninesOneEight, zeros, carry);
             expectVariantsAgree(alternating, complement, carry);
             expectVariantsAgree(complement, alternating, carry);
+        }
+    }
+}
+
+// The scans for digits: a unit of another kind anywhere in texts around the 32- and 64-unit
+// blocks, among them units that saturate when packed to bytes.
+TEST(DigitRuns, VariantsFindTheFirstUnitThatIsNoDigit) {
+    constexpr std::array<char16_t, 7> kOthers = {u' ', u'/', u':', 0x0130, 0x0139, 0x8030, 0xFF19};
+    std::mt19937 random(20261209);
+    const auto below = [&](std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(random);
+    };
+    std::vector<RunsVariant> variants = blockVariants();
+    variants.push_back(RunsVariant::kDigitByDigit);
+    for (const std::size_t n : {0U, 1U, 31U, 32U, 33U, 63U, 64U, 65U, 127U, 128U, 129U, 300U}) {
+        for (int trial = 0; trial < 40; ++trial) {
+            std::u16string text;
+            for (std::size_t i = 0; i < n; ++i) {
+                text.push_back(static_cast<char16_t>(u'0' + below(10)));
+            }
+            std::size_t expected = n;
+            if (n != 0 && trial % 4 != 0) {
+                expected = below(n);
+                text[expected] = kOthers[below(kOthers.size())];
+                if (expected + 1 < n && trial % 3 == 0) {
+                    text[expected + 1 + below(n - expected - 1)] = u'x';
+                }
+            }
+            for (const RunsVariant variant : variants) {
+                ASSERT_EQ(detail::leadingDigitsWith(variant, text), expected)
+                    << nameOf(variant) << " " << n;
+            }
         }
     }
 }

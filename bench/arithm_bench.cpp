@@ -568,7 +568,8 @@ std::string micros(double seconds) {
     }
     const double us = seconds * 1e6;
     char text[32];
-    std::snprintf(text, sizeof text, us < 10 ? "%.2f" : (us < 1000 ? "%.1f" : "%.0f"), us);
+    const char* format = us < 0.1 ? "%.3f" : (us < 10 ? "%.2f" : (us < 1000 ? "%.1f" : "%.0f"));
+    std::snprintf(text, sizeof text, format, us);
     return text;
 }
 

@@ -17,6 +17,7 @@ using LimbVector = std::vector<Limb, ScratchAllocator<Limb>>;
 
 class LimbBuffer {
   public:
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): only the used part is cleared
     explicit LimbBuffer(std::size_t size) : size_(size) {
         if (size <= kInline) {
             data_ = inline_.data();
@@ -28,10 +29,13 @@ class LimbBuffer {
     }
     LimbBuffer(const LimbBuffer&) = delete;
     LimbBuffer& operator=(const LimbBuffer&) = delete;
+    LimbBuffer(LimbBuffer&&) = delete;
+    LimbBuffer& operator=(LimbBuffer&&) = delete;
+    ~LimbBuffer() = default;
 
-    Limb* data() { return data_; }
-    const Limb* data() const { return data_; }
-    std::size_t size() const { return size_; }
+    [[nodiscard]] Limb* data() { return data_; }
+    [[nodiscard]] const Limb* data() const { return data_; }
+    [[nodiscard]] std::size_t size() const { return size_; }
     Limb& operator[](std::size_t i) { return data_[i]; }
     Limb operator[](std::size_t i) const { return data_[i]; }
 

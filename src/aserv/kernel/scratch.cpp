@@ -7,7 +7,7 @@ namespace {
 
 // The smallest class; class i holds (4 + i % 4) * 2^(i / 4 + 6) bytes.
 constexpr std::size_t kSmallestClass = 256;
-constexpr unsigned kSmallestOctave = 8;  // log2 of kSmallestClass
+constexpr std::size_t kSmallestOctave = 8;  // log2 of kSmallestClass
 
 constexpr std::size_t sizeOfClass(std::size_t index) {
     return (4 + index % 4) << (index / 4 + kSmallestOctave - 2);
@@ -25,12 +25,14 @@ ScratchClass classOf(std::size_t bytes) noexcept {
     // With 2^e <= bytes - 1 < 2^(e + 1) and t the top three bits of bytes - 1 (4 to 7), the
     // smallest class of that octave that holds bytes is (t + 1) * 2^(e - 2).
     const std::size_t below = bytes - 1;
-    const auto octave = static_cast<unsigned>(std::bit_width(below) - 1);
+    const auto octave = static_cast<std::size_t>(std::bit_width(below) - 1);
     const std::size_t top = below >> (octave - 2);
     const std::size_t index = 4 * (octave - kSmallestOctave) + top - 3;
     return {index, sizeOfClass(index)};
 }
 
+// The store of the scope open on this thread: set and restored only by ScratchScope.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
 thread_local ScratchStore* activeStore = nullptr;
 
 }  // namespace

@@ -133,7 +133,9 @@ unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view 
 namespace detail {
 
 std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text) {
-    std::size_t start = leadingDigitBlocks(variant, text.data(), text.size());
+    std::size_t start = text.size() >= kSmallestScanBlock
+                            ? leadingDigitBlocks(variant, text.data(), text.size())
+                            : 0;
 #if defined(__SSE2__)
     constexpr std::size_t kBlock = 4 * kLanes;
     for (; start + kBlock <= text.size(); start += kBlock) {
@@ -142,6 +144,12 @@ std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text) {
             outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
             outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes), load(p + 3 * kLanes))));
         if (!noneOutside(outside)) {
+            break;
+        }
+    }
+    for (; start + kLanes <= text.size(); start += kLanes) {
+        const __m128i units = load(text.data() + start);
+        if (!noneOutside(outsideDigitBytes(_mm_packus_epi16(units, units)))) {
             break;
         }
     }
@@ -154,7 +162,9 @@ std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text) {
 
 unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
                      std::u16string_view b, unsigned carry) {
-    const std::size_t n = addPackedBlocks(variant, out, a.data(), b.data(), a.size(), carry);
+    const std::size_t n = a.size() >= kSmallestDigitBlock
+                              ? addPackedBlocks(variant, out, a.data(), b.data(), a.size(), carry)
+                              : a.size();
     for (std::size_t i = n; i-- > 0;) {
         const unsigned sum = digitOf(a[i]) + digitOf(b[i]) + carry;
         carry = sum >= kDigitBase ? 1U : 0U;
@@ -165,7 +175,10 @@ unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
 
 unsigned subtractRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
                           std::u16string_view b, unsigned borrow) {
-    const std::size_t n = subtractPackedBlocks(variant, out, a.data(), b.data(), a.size(), borrow);
+    const std::size_t n =
+        a.size() >= kSmallestDigitBlock
+            ? subtractPackedBlocks(variant, out, a.data(), b.data(), a.size(), borrow)
+            : a.size();
     for (std::size_t i = n; i-- > 0;) {
         const unsigned difference = kDigitBase + digitOf(a[i]) - digitOf(b[i]) - borrow;
         borrow = difference < kDigitBase ? 1U : 0U;

@@ -32,6 +32,7 @@ constexpr unsigned kTopDigitShift = 60;
 
 // Thirty-two digits as two words of packed decimal.
 constexpr std::size_t kPackedBlock = 2 * kPackedDigits;
+static_assert(kPackedBlock == kSmallestDigitBlock);
 
 struct PackedBlock {
     std::uint64_t high;  // the first 16 digits
@@ -114,6 +115,7 @@ void storePacked(char16_t* p, PackedBlock block) {
 
 // The AVX2 forms read and write 64 digits, two blocks, at a time.
 constexpr std::size_t kWideBlock = 2 * kPackedBlock;
+static_assert(kWideBlock == kSmallestScanBlock);
 
 struct PackedPair {
     PackedBlock first;   // the first 32 digits

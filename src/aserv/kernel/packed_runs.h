@@ -13,6 +13,11 @@ namespace kestrum::aserv::kernel::detail {
 
 enum class RunsVariant { kDigitByDigit, kSse2, kAvx2 };
 
+// The fewest digits that the block loops take, and the fewest units that the block scan takes:
+// shorter runs need not call them.
+inline constexpr std::size_t kSmallestDigitBlock = 32;
+inline constexpr std::size_t kSmallestScanBlock = 64;
+
 // Whether this build on this CPU runs the variant.
 bool runsVariantAvailable(RunsVariant variant);
 

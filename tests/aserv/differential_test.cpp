@@ -374,7 +374,7 @@ TEST(Differential, PlainIntegersAroundTheBlockWidths) {
 TEST(Differential, PlainIntegersEdgeForms) {
     const Text nines(64, u'9');
     const Text power = u"1" + Text(64, u'0');
-    const std::array<std::array<TextView, 2>, 20> kPairs = {{
+    const std::array<std::array<Text, 2>, 20> kPairs = {{
         {u"007", u"0"},   {u"-0", u"0"},     {u"0", u"-0"},         {u"-0", u"-0"},
         {u"-000", u"+0"}, {u"", u"-"},       {u"-", u"5"},          {u"+", u"-007"},
         {u"-007", u"0"},  {u"0", u"-007"},   {u"-0", u"007"},       {u"+5", u"0"},
@@ -382,7 +382,7 @@ TEST(Differential, PlainIntegersEdgeForms) {
         {power, u"1"},    {power, nines},    {u"-" + nines, u"-1"}, {u"0" + power, u"-" + nines},
     }};
     for (const auto& [a, b] : kPairs) {
-        expectSameIntegerOps(Text(a), Text(b));
+        expectSameIntegerOps(a, b);
     }
 }
 

@@ -218,6 +218,9 @@ template <class Combine>
         const PackedBlock second = combine(x.second, y.second, carry);
         storePackedPair(out + at, {combine(x.first, y.first, carry), second});
     }
+    // The SSE2 code that follows, here and in the caller, would run slowly with the upper halves
+    // of the vector registers still in use.
+    _mm256_zeroupper();
     return sse2Blocks(out, a, b, n, carry, combine);
 }
 

@@ -2,7 +2,10 @@
 # Builds the Arithm benchmark (Release, build/bench) and runs it: Kestrum side by side with GMP
 # and with libmpdec through Python's decimal module, then the worst inputs at the length limit.
 # Then the command-line client's batch mode beside bc (bench/cli_batch_bench.sh).
-#   JOBS  parallel build jobs (default 2)
+# The benchmark runs with glibc's default heap trimming, as client processes do.
+#   JOBS                    parallel build jobs (default 2)
+#   KESTRUM_BENCH_NO_TRIM=1 keep glibc from giving the top of the heap back between calls
+#   KESTRUM_BENCH_ONLY=add  time only the workloads whose name holds this, no worst inputs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "automation_string.h"
-#include "result_text.h"
+#include "call_storage.h"
 
 namespace kestrum::api {
 
@@ -32,7 +32,7 @@ class Arithm {
     ResultCode icomp(AutoString* a1, AutoString* a2, std::int16_t* result) const noexcept;
 
   private:
-    mutable ResultText results_;
+    mutable CallStorage storage_;
 };
 
 }  // namespace kestrum::api

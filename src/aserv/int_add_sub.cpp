@@ -6,6 +6,7 @@
 #include "general/int_add_sub.h"
 #include "int16.h"
 #include "kernel/kernel.h"
+#include "magnitude_add_sub.h"
 #include "operand.h"
 #include "word_arithmetic.h"
 
@@ -15,14 +16,13 @@ namespace {
 
 // What subtraction gives for two digit-only magnitudes when `larger` is not smaller than
 // `smaller`: "0" for equal values, `larger` as written when `smaller` is zero, else the
-// difference in canonical form.
-void magnitudeDifference(TextView larger, TextView smaller, Text& out) {
-    if (kernel::compareMagnitudes(larger, smaller) == 0) {
-        out.assign(1, u'0');
-    } else if (kernel::significantLength(smaller) == 0) {
+// difference in canonical form; "-" in front when `negative` and the result is not "0".
+void magnitudeDifference(bool negative, TextView larger, TextView smaller, Text& out) {
+    if (kernel::significantLength(smaller) == 0 && kernel::significantLength(larger) != 0) {
         out.assign(larger);
+        prependSign(negative, out);
     } else {
-        kernel::subtractMagnitudes(larger, smaller, out);
+        writeMagnitudeDifference(negative, larger, smaller, out);
     }
 }
 
@@ -35,14 +35,11 @@ void add(const Operand& a, const Operand& b, Text& result) {
     const SignedText& x = a.split();
     const SignedText& y = b.split();
     if (x.sign == y.sign) {
-        kernel::addMagnitudes(x.magnitude, y.magnitude, result);
-        prependSign(x.sign == -1 && result != u"0", result);
+        writeMagnitudeSum(x.sign == -1, x.magnitude, y.magnitude, result);
     } else if (kernel::compareMagnitudes(x.magnitude, y.magnitude) >= 0) {
-        magnitudeDifference(x.magnitude, y.magnitude, result);
-        prependSign(x.sign == -1 && result != u"0", result);
+        magnitudeDifference(x.sign == -1, x.magnitude, y.magnitude, result);
     } else {
-        magnitudeDifference(y.magnitude, x.magnitude, result);
-        prependSign(x.sign == 1, result);
+        magnitudeDifference(x.sign == 1, y.magnitude, x.magnitude, result);
     }
 }
 
@@ -59,16 +56,14 @@ void subtract(const Operand& a, const Operand& b, Text& result) {
     } else if (comparesEqualToZero(y)) {
         result.assign(a.text());
     } else if (x.sign != y.sign) {
-        kernel::addMagnitudes(x.magnitude, y.magnitude, result);
-        prependSign(order == -1, result);
+        writeMagnitudeSum(order == -1, x.magnitude, y.magnitude, result);
     } else {
         TextView larger = x.magnitude;
         TextView smaller = y.magnitude;
         if ((order == -1 && x.sign == 1) || (order == 1 && x.sign == -1)) {
             std::swap(larger, smaller);
         }
-        kernel::subtractMagnitudes(larger, smaller, result);
-        prependSign(order == -1 && result != u"0", result);
+        writeMagnitudeDifference(order == -1, larger, smaller, result);
     }
 }
 

@@ -1,12 +1,13 @@
 #include "operand.h"
 
 #include "int16.h"
+#include "kernel/digit_runs.h"
 #include "no_spaces.h"
 
 namespace kestrum::aserv {
 
 Operand::Operand(TextView source)
-    : text_(source), split_(splitSign(source)), digits_(allDigits(split_.magnitude)) {
+    : text_(source), split_(splitSign(source)), digits_(kernel::onlyDigits(split_.magnitude)) {
     requireOperandLength(source);
     if (digits_ || !hasBlank(source)) {
         return;
@@ -14,7 +15,7 @@ Operand::Operand(TextView source)
     storage_ = noSpaces(source);
     text_ = storage_;
     split_ = splitSign(text_);
-    digits_ = allDigits(split_.magnitude);
+    digits_ = kernel::onlyDigits(split_.magnitude);
 }
 
 }  // namespace kestrum::aserv

@@ -1,8 +1,10 @@
 // The text of a sum or difference with a point while its digits are written from the right, in
 // place in the caller's result text (whose storage is reused): a sign slot when it is negative,
-// the integer slots, then the point and the fraction digits when there is a fraction. Slots that
-// the result does not use are zeros in front of the digits it does; finish() cuts them off in one
-// move.
+// the integer slots, then the point and the fraction digits when there is a fraction. The writer
+// fills every integer and fraction slot, except that the first integer slot may be left as it
+// starts, "0" (the zero before the point of a result below 1); slots that the result does not
+// use are zeros in front of the digits it does, and finish() cuts them off in one move. The text
+// is not cleared first: what it held before is overwritten.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +21,10 @@ class PointResult {
           begin_(negative ? 1 : 0),
           point_(begin_ + integerSlots),
           fractionLength_(fractionLength) {
-        text_.assign(begin_ + integerSlots + (fractionLength > 0 ? fractionLength + 1 : 0), kZero);
+        text_.resize(begin_ + integerSlots + (fractionLength > 0 ? fractionLength + 1 : 0));
+        if (integerSlots > 0) {
+            text_[begin_] = kZero;
+        }
         if (fractionLength > 0) {
             text_[point_] = kPoint;
         }

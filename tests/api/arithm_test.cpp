@@ -223,16 +223,18 @@ TEST(ArithmObjects, OneObjectServesEveryResultLengthAndConcurrentCallers) {
         }
     }
 
-    // Two threads on the same object: each result must be its own call's.
-    const std::u16string sum = freshResult(&Arithm::iadd, u"123456789012", u"-5");
-    const std::u16string medium(400, u'8');
-    const std::u16string product = freshResult(&Arithm::imult, medium, u"-31");
+    // Two threads on the same object, both with operands long enough for buffers from the
+    // object's kept storage: each result must be its own call's.
+    const std::u16string medium(500, u'8');
+    const std::u16string other(600, u'7');
+    const std::u16string shortProduct = freshResult(&Arithm::imult, medium, u"-31");
+    const std::u16string longProduct = freshResult(&Arithm::imult, medium, other);
     std::atomic<int> mismatches{0};
     auto caller = [&](StringMethod method, std::u16string_view a, std::u16string_view b,
                       const std::u16string& expected) {
         Variable x(a);
         Variable y(b);
-        for (int i = 0; i < 20000; ++i) {
+        for (int i = 0; i < 10000; ++i) {
             Variable result;
             if ((shared.*method)(x.address(), y.address(), result.address()) != kSuccess ||
                 result.text() != expected) {
@@ -240,8 +242,8 @@ TEST(ArithmObjects, OneObjectServesEveryResultLengthAndConcurrentCallers) {
             }
         }
     };
-    std::thread first(caller, &Arithm::iadd, u"123456789012", u"-5", std::cref(sum));
-    std::thread second(caller, &Arithm::imult, medium, u"-31", std::cref(product));
+    std::thread first(caller, &Arithm::imult, medium, u"-31", std::cref(shortProduct));
+    std::thread second(caller, &Arithm::imult, medium, other, std::cref(longProduct));
     first.join();
     second.join();
     EXPECT_EQ(mismatches.load(), 0);

@@ -287,9 +287,12 @@ PlainNumber partnerOf(OperandMaker& maker, const PlainNumber& x, std::size_t max
 }
 
 void expectSameSumAndDifferences(const Text& a, const Text& b) {
-    expectSame(Op::kRealAdd, a, b);
-    expectSame(Op::kRealSub, a, b);
-    expectSame(Op::kRealSub, b, a);
+    // The result variable starts out longer than any result, holding digits: a slot that the
+    // result leaves unwritten would show.
+    const Start start{Text(a.size() + b.size() + 8, u'7')};
+    expectSame(Op::kRealAdd, a, b, start);
+    expectSame(Op::kRealSub, a, b, start);
+    expectSame(Op::kRealSub, b, a, start);
 }
 
 TEST(Differential, PlainPointNumbers) {
@@ -326,6 +329,101 @@ TEST(Differential, PlainPointNumbersNearTheLengthLimit) {
         expectSameSumAndDifferences(nines, Text(other));
     }
     expectSameSumAndDifferences(u"-" + nines.substr(2) + u".9", u".1");
+}
+
+// Integer addition, subtraction and comparison of plain integers ([sign][zeros]digits) work
+// straight on the text in blocks of 16 and 32 digits: lengths on both sides of those widths,
+// partners that make carries and borrows run through the whole text or cancel at the top, and
+// leading zeros on either side.
+void expectSameIntegerOps(const Text& a, const Text& b) {
+    // As for the point operations: a result variable longer than the result, full of digits.
+    const Start start{Text(a.size() + b.size() + 8, u'7')};
+    expectSame(Op::kAdd, a, b, start);
+    expectSame(Op::kSub, a, b, start);
+    expectSame(Op::kSub, b, a, start);
+    expectSame(Op::kComp, a, b);
+}
+
+PlainNumber plainInteger(OperandMaker& maker, std::size_t length) {
+    PlainNumber x;
+    x.sign = randomSign(maker);
+    x.point = false;
+    x.integer = maker.digits(length);
+    if (maker.chance(5)) {
+        x.integer.insert(0, 1 + maker.below(20), u'0');
+    }
+    return x;
+}
+
+TEST(Differential, PlainIntegersAroundTheBlockWidths) {
+    constexpr std::array<std::size_t, 16> kLengths = {1,  2,  15, 16, 17, 31, 32,  33,
+                                                      34, 47, 48, 63, 64, 65, 100, 999};
+    OperandMaker maker(0x5eed000a);
+    for (int i = 0; i < 1500; ++i) {
+        const PlainNumber x = plainInteger(maker, kLengths[maker.below(kLengths.size())]);
+        PlainNumber y = partnerOf(maker, x, 70);
+        y.point = false;
+        y.fraction.clear();
+        if (maker.chance(3)) {
+            y.integer = maker.digits(kLengths[maker.below(kLengths.size())]);
+        }
+        expectSameIntegerOps(x.text(), y.text());
+    }
+}
+
+TEST(Differential, PlainIntegersEdgeForms) {
+    const Text nines(64, u'9');
+    const Text power = u"1" + Text(64, u'0');
+    const std::array<std::array<Text, 2>, 20> kPairs = {{
+        {u"007", u"0"},   {u"-0", u"0"},     {u"0", u"-0"},         {u"-0", u"-0"},
+        {u"-000", u"+0"}, {u"", u"-"},       {u"-", u"5"},          {u"+", u"-007"},
+        {u"-007", u"0"},  {u"0", u"-007"},   {u"-0", u"007"},       {u"+5", u"0"},
+        {u"+5", u"-"},    {u"1000", u"999"}, {u"-1000", u"-1"},     {nines, u"1"},
+        {power, u"1"},    {power, nines},    {u"-" + nines, u"-1"}, {u"0" + power, u"-" + nines},
+    }};
+    for (const auto& [a, b] : kPairs) {
+        expectSameIntegerOps(a, b);
+    }
+}
+
+// A unit that is no digit (a blank among them), before, at or after the first difference, in
+// texts whose digits are checked in blocks: units above 0xFF and at or above 0x8000 saturate
+// when packed to bytes.
+TEST(Differential, StrayUnitsAnywhereInPlainIntegers) {
+    constexpr std::array<char16_t, 8> kStray = {u' ',   u'a',   u'/',   u':',
+                                                0x0130, 0x0135, 0x8030, 0xFF10};
+    OperandMaker maker(0x5eed000c);
+    for (int i = 0; i < 600; ++i) {
+        const std::size_t length = 14 + maker.below(40);
+        Text a = maker.digits(length);
+        Text b = a;
+        const std::size_t differs = maker.below(length);
+        b[differs] = b[differs] == u'9' ? u'8' : static_cast<char16_t>(b[differs] + 1);
+        Text& target = maker.chance(2) ? b : a;
+        target[maker.below(length)] = kStray[maker.below(kStray.size())];
+        const Text sign = Text(randomSign(maker));
+        expectSameIntegerOps(sign + a, sign + b);
+    }
+}
+
+TEST(Differential, PlainIntegersAtTheLengthLimit) {
+    OperandMaker maker(0x5eed000b);
+    const Text nines(kMaxOperandLength - 1, u'9');
+    const Text power = u"1" + Text(kMaxOperandLength - 1, u'0');
+    for (const TextView sign : {u"", u"-", u"+"}) {
+        const Text signedNines = Text(sign) + nines;
+        expectSameIntegerOps(signedNines, u"1");
+        expectSameIntegerOps(signedNines, u"-" + nineComplement(signedNines.substr(sign.size())));
+        expectSameIntegerOps(Text(sign) + power, u"1");  // one unit over the limit with a sign
+        expectSameIntegerOps(Text(sign) + power.substr(1), u"-1");
+    }
+    for (int i = 0; i < 6; ++i) {
+        const PlainNumber x = plainInteger(maker, kMaxOperandLength - 1 - maker.below(3));
+        PlainNumber y = partnerOf(maker, x, 8);
+        y.point = false;
+        y.fraction.clear();
+        expectSameIntegerOps(x.text(), y.text());
+    }
 }
 
 TEST(Differential, ShortOperandsInEveryForm) {

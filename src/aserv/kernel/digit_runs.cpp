@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "digit_groups.h"
+#include "packed_runs.h"
 
 namespace kestrum::aserv::kernel {
 namespace {
@@ -45,62 +46,14 @@ __m128i load(const char16_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
-void store(char16_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+// Bytes that are not digit units: nonzero there, zero in the others. Bytes packed from units
+// above 0xFF (saturated to 0xFF) or at or above 0x8000 (saturated to 0) are no digits either.
+__m128i outsideDigitBytes(__m128i bytes) {
+    return _mm_subs_epu8(_mm_sub_epi8(bytes, _mm_set1_epi8('0')), _mm_set1_epi8(9));
 }
 
-// Lanes that are not digits: nonzero there, zero in the others.
-__m128i outsideDigits(__m128i units) {
-    return _mm_subs_epu16(_mm_sub_epi16(units, _mm_set1_epi16(u'0')), _mm_set1_epi16(9));
-}
-
-// Every byte value with its bits in reverse order.
-constexpr std::array<std::uint8_t, 256> kReversedBits = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (unsigned value = 0; value < 256; ++value) {
-        unsigned reversed = 0;
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            reversed |= ((value >> bit) & 1U) << (7 - bit);
-        }
-        table[value] = static_cast<std::uint8_t>(reversed);
-    }
-    return table;
-}();
-
-struct alignas(16) Lanes {
-    std::array<std::uint16_t, kLanes> value;
-};
-
-// For a mask with bit k for the lane k places before the last one: 1 in the lanes whose bit is
-// set, 0 in the others.
-constexpr std::array<Lanes, 256> kLaneBits = [] {
-    std::array<Lanes, 256> table{};
-    for (unsigned mask = 0; mask < 256; ++mask) {
-        for (unsigned lane = 0; lane < kLanes; ++lane) {
-            table[mask].value[lane] = static_cast<std::uint16_t>((mask >> (7 - lane)) & 1U);
-        }
-    }
-    return table;
-}();
-
-struct BlockCarries {
-    __m128i into;  // the carry into each lane, 0 or 1
-    unsigned out;  // the carry out of the first lane
-};
-
-// The carries inside a block of eight digit positions, lane 0 the most significant: a lane
-// passes a carry on when it generates one, or when it propagates one and receives one. With the
-// bits reversed, so that bit 0 stands for the last lane, these are the carries of a binary
-// addition whose addends share the generating bits and differ in the propagating ones; the carry
-// into each bit is then its sum bit with the propagating bit taken out.
-BlockCarries settle(__m128i generates, __m128i propagates, unsigned carry) {
-    const auto masks =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(generates, propagates)));
-    const unsigned generate = kReversedBits[masks & 0xFFU];
-    const unsigned propagate = kReversedBits[masks >> 8];
-    const unsigned sum = (generate | propagate) + generate + carry;
-    const Lanes& into = kLaneBits[(sum ^ propagate) & 0xFFU];
-    return {_mm_load_si128(reinterpret_cast<const __m128i*>(into.value.data())), sum >> 8};
+bool noneOutside(__m128i outside) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(outside, _mm_setzero_si128())) == 0xFFFF;
 }
 
 #endif
@@ -108,23 +61,47 @@ BlockCarries settle(__m128i generates, __m128i propagates, unsigned carry) {
 }  // namespace
 
 std::size_t leadingDigits(std::u16string_view text) {
-    std::size_t start = 0;
+    return detail::leadingDigitsWith(detail::fastestRunsVariant(), text);
+}
+
+bool onlyDigits(std::u16string_view text) {
+    return leadingDigits(text) == text.size();
+}
+
+RunComparison compareDigitRuns(std::u16string_view a, std::u16string_view b) {
+    const std::size_t n = a.size();
+    std::size_t i = 0;
+    bool digits = true;
 #if defined(__SSE2__)
-    constexpr std::size_t kBlock = 4 * kLanes;
-    for (; start + kBlock <= text.size(); start += kBlock) {
-        const char16_t* p = text.data() + start;
-        const __m128i outside = _mm_or_si128(
-            _mm_or_si128(outsideDigits(load(p)), outsideDigits(load(p + kLanes))),
-            _mm_or_si128(outsideDigits(load(p + 2 * kLanes)), outsideDigits(load(p + 3 * kLanes))));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xFFFF) {
-            break;
+    constexpr std::size_t kBlock = 2 * kLanes;
+    __m128i outside = _mm_setzero_si128();
+    for (; i + kBlock <= n; i += kBlock) {
+        const __m128i a0 = load(a.data() + i);
+        const __m128i a1 = load(a.data() + i + kLanes);
+        const __m128i b0 = load(b.data() + i);
+        const __m128i b1 = load(b.data() + i + kLanes);
+        outside = _mm_or_si128(outside, _mm_or_si128(outsideDigitBytes(_mm_packus_epi16(a0, a1)),
+                                                     outsideDigitBytes(_mm_packus_epi16(b0, b1))));
+        const auto same = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a0, b0), _mm_cmpeq_epi16(a1, b1))));
+        if (same != 0xFFFFU) {
+            // Past the difference only the digit check goes on.
+            const std::size_t rest = i + kBlock;
+            return {
+                noneOutside(outside) && onlyDigits(a.substr(rest)) && onlyDigits(b.substr(rest)),
+                i + static_cast<std::size_t>(std::countr_one(same))};
         }
     }
+    digits = noneOutside(outside);
 #endif
-    while (start < text.size() && isDigitUnit(text[start])) {
-        ++start;
+    std::size_t difference = n;
+    for (; i < n; ++i) {
+        digits = digits && isDigitUnit(a[i]) && isDigitUnit(b[i]);
+        if (difference == n && a[i] != b[i]) {
+            difference = i;
+        }
     }
-    return start;
+    return {digits, difference};
 }
 
 std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {
@@ -145,23 +122,49 @@ std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {
 }
 
 unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, unsigned carry) {
-    std::size_t n = a.size();
+    return detail::addRunsWith(detail::fastestRunsVariant(), out, a, b, carry);
+}
+
+unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view b,
+                      unsigned borrow) {
+    return detail::subtractRunsWith(detail::fastestRunsVariant(), out, a, b, borrow);
+}
+
+namespace detail {
+
+std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text) {
+    std::size_t start = text.size() >= kSmallestScanBlock
+                            ? leadingDigitBlocks(variant, text.data(), text.size())
+                            : 0;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_set1_epi16(u'0');
-    const __m128i nine = _mm_set1_epi16(u'9');
-    const __m128i ten = _mm_set1_epi16(10);
-    for (; n >= kLanes; n -= kLanes) {
-        const std::size_t at = n - kLanes;
-        // u'0' plus the digit sum, from u'0' to u'0' + 18.
-        const __m128i sum =
-            _mm_sub_epi16(_mm_add_epi16(load(a.data() + at), load(b.data() + at)), zero);
-        const BlockCarries carries =
-            settle(_mm_cmpgt_epi16(sum, nine), _mm_cmpeq_epi16(sum, nine), carry);
-        const __m128i total = _mm_add_epi16(sum, carries.into);
-        store(out + at, _mm_sub_epi16(total, _mm_and_si128(_mm_cmpgt_epi16(total, nine), ten)));
-        carry = carries.out;
+    constexpr std::size_t kBlock = 4 * kLanes;
+    for (; start + kBlock <= text.size(); start += kBlock) {
+        const char16_t* p = text.data() + start;
+        const __m128i outside = _mm_or_si128(
+            outsideDigitBytes(_mm_packus_epi16(load(p), load(p + kLanes))),
+            outsideDigitBytes(_mm_packus_epi16(load(p + 2 * kLanes), load(p + 3 * kLanes))));
+        if (!noneOutside(outside)) {
+            break;
+        }
+    }
+    for (; start + kLanes <= text.size(); start += kLanes) {
+        const __m128i units = load(text.data() + start);
+        if (!noneOutside(outsideDigitBytes(_mm_packus_epi16(units, units)))) {
+            break;
+        }
     }
 #endif
+    while (start < text.size() && isDigitUnit(text[start])) {
+        ++start;
+    }
+    return start;
+}
+
+unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                     std::u16string_view b, unsigned carry) {
+    const std::size_t n = a.size() >= kSmallestDigitBlock
+                              ? addPackedBlocks(variant, out, a.data(), b.data(), a.size(), carry)
+                              : a.size();
     for (std::size_t i = n; i-- > 0;) {
         const unsigned sum = digitOf(a[i]) + digitOf(b[i]) + carry;
         carry = sum >= kDigitBase ? 1U : 0U;
@@ -170,25 +173,12 @@ unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, un
     return carry;
 }
 
-unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view b,
-                      unsigned borrow) {
-    std::size_t n = a.size();
-#if defined(__SSE2__)
-    const __m128i zero = _mm_set1_epi16(u'0');
-    const __m128i ten = _mm_set1_epi16(10);
-    for (; n >= kLanes; n -= kLanes) {
-        const std::size_t at = n - kLanes;
-        const __m128i x = load(a.data() + at);
-        const __m128i y = load(b.data() + at);
-        const BlockCarries borrows = settle(_mm_cmpgt_epi16(y, x), _mm_cmpeq_epi16(x, y), borrow);
-        // u'0' plus the digit difference less the borrow, from u'0' - 10 to u'9'.
-        const __m128i difference =
-            _mm_sub_epi16(_mm_add_epi16(_mm_sub_epi16(x, y), zero), borrows.into);
-        store(out + at,
-              _mm_add_epi16(difference, _mm_and_si128(_mm_cmpgt_epi16(zero, difference), ten)));
-        borrow = borrows.out;
-    }
-#endif
+unsigned subtractRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                          std::u16string_view b, unsigned borrow) {
+    const std::size_t n =
+        a.size() >= kSmallestDigitBlock
+            ? subtractPackedBlocks(variant, out, a.data(), b.data(), a.size(), borrow)
+            : a.size();
     for (std::size_t i = n; i-- > 0;) {
         const unsigned difference = kDigitBase + digitOf(a[i]) - digitOf(b[i]) - borrow;
         borrow = difference < kDigitBase ? 1U : 0U;
@@ -196,6 +186,8 @@ unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view 
     }
     return borrow;
 }
+
+}  // namespace detail
 
 unsigned carryInto(char16_t* out, std::u16string_view a, unsigned carry) {
     std::copy(a.begin(), a.end(), out);

@@ -1,16 +1,30 @@
 // Decimal arithmetic straight on digit text, without limbs: runs of the code units u'0'..u'9',
 // most significant first, added or subtracted position by position from the right with a carry
-// (or borrow) passed in and handed out, and the scans that read such runs. Builds with SSE2 take
-// eight digits at a time and settle the carries of those eight from two bit masks.
+// (or borrow) passed in and handed out, and the scans that read such runs. Builds with SSE2 scan
+// 16 or 32 units at a time; x86-64 builds add and subtract whole blocks as packed decimal
+// (packed_runs.h).
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
+#include "packed_runs.h"
+
 namespace kestrum::aserv::kernel {
 
 // Number of code units at the front of the text that are digits.
 std::size_t leadingDigits(std::u16string_view text);
+
+// Whether every code unit of the text is a digit.
+bool onlyDigits(std::u16string_view text);
+
+struct RunComparison {
+    bool digits;             // whether both texts are digits only
+    std::size_t difference;  // the first index at which they differ, their length when equal
+};
+
+// Both answers for texts of the same length, in one pass over each.
+RunComparison compareDigitRuns(std::u16string_view a, std::u16string_view b);
 
 // Index of the first unit in which texts of the same length differ; their length when equal.
 std::size_t firstDifference(std::u16string_view a, std::u16string_view b);
@@ -33,5 +47,17 @@ unsigned borrowFrom(char16_t* out, std::u16string_view a, unsigned borrow);
 
 // out = 0 - b: the borrow out is 0 exactly when b is all zeros.
 unsigned subtractFromZero(char16_t* out, std::u16string_view b);
+
+namespace detail {
+
+// leadingDigits, addRuns and subtractRuns with the given block loops (for tests: every variant
+// gives the same).
+std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text);
+unsigned addRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                     std::u16string_view b, unsigned carry);
+unsigned subtractRunsWith(RunsVariant variant, char16_t* out, std::u16string_view a,
+                          std::u16string_view b, unsigned borrow);
+
+}  // namespace detail
 
 }  // namespace kestrum::aserv::kernel

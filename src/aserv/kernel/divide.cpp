@@ -111,15 +111,15 @@ LimbQuotient divideByTruncation(const Limb* a, std::size_t na, const Limb* b, st
                                 std::size_t keep) {
     const std::size_t drop = nb - keep;
     LimbQuotient result = divideLimbs(a + drop, na - drop, b + drop, keep);
-    std::vector<Limb>& q = result.quotient;
+    LimbVector& q = result.quotient;
     std::size_t nq = q.size();
     while (nq != 0 && q[nq - 1] == 0) {
         --nq;
     }
-    std::vector<Limb> work(std::max(na, nb + nq) + 1, 0);
+    LimbVector work(std::max(na, nb + nq) + 1, 0);
     std::copy(a, a + na, work.begin());
     if (nq != 0) {
-        std::vector<Limb> product(nb + nq + multiplyScratch(nb, nq));
+        LimbVector product(nb + nq + multiplyScratch(nb, nq));
         multiplyLimbs(product.data(), b, nb, q.data(), nq, product.data() + nb + nq);
         if (subLimbs(work.data(), work.data(), work.size(), product.data(), nb + nq) != 0) {
             decrement(q.data(), nq);
@@ -145,7 +145,7 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     const std::size_t block = recursive ? blockSize(nb) : nb;
     const std::size_t shift = block - nb;
 
-    std::vector<Limb> divisor(block, 0);
+    LimbVector divisor(block, 0);
     std::copy(b, b + nb, divisor.begin() + static_cast<std::ptrdiff_t>(shift));
     mulLimb(divisor.data() + shift, divisor.data() + shift, nb, scale);
 
@@ -153,7 +153,7 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     std::size_t len = na + shift + 1;
     const std::size_t blocks = (len + block - 1) / block;
     len = blocks * block;
-    std::vector<Limb> work(len + block, 0);
+    LimbVector work(len + block, 0);
     std::copy(a, a + na, work.begin() + static_cast<std::ptrdiff_t>(shift));
     work[na + shift] = mulLimb(work.data() + shift, work.data() + shift, na, scale);
 

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
 
 #include "limb.h"
+#include "limb_buffer.h"
 
 namespace kestrum::aserv::kernel::detail {
 
@@ -15,8 +15,8 @@ namespace kestrum::aserv::kernel::detail {
 inline constexpr std::size_t kDivideThreshold = 40;
 
 struct LimbQuotient {
-    std::vector<Limb> quotient;
-    std::vector<Limb> remainder;
+    LimbVector quotient;
+    LimbVector remainder;
 };
 
 // a / b for nb >= 2 with b[nb - 1] != 0 and na >= nb.

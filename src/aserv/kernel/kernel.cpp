@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <utility>
-#include <vector>
 
 #include "digits.h"
 #include "divide.h"
@@ -20,6 +19,7 @@ namespace {
 using detail::Limb;
 
 using detail::LimbBuffer;
+using detail::LimbVector;
 
 // Parses into the low limbs of a buffer with `extra` zero limbs on top.
 class ParsedLimbs : public LimbBuffer {
@@ -51,7 +51,7 @@ std::u16string wordToText(std::uint64_t v) {
 void multiplyByShortTransform(std::u16string_view a, std::u16string_view b, std::u16string& out) {
     const std::size_t na = detail::shortLimbsFor(a.size());
     const std::size_t nb = detail::shortLimbsFor(b.size());
-    std::vector<Limb> limbs(2 * (na + nb));
+    LimbVector limbs(2 * (na + nb));
     Limb* x = limbs.data();
     Limb* y = x + na;
     Limb* product = y + nb;

@@ -7,10 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "scratch.h"
+
 namespace kestrum::aserv::kernel::detail {
 namespace {
 
 using Word = std::uint64_t;
+// Transform buffers, from the scratch.
+using ScratchWords = std::vector<Word, ScratchAllocator<Word>>;
 
 // Arithmetic modulo a prime p < 2^62 with 2^12 dividing p - 1. Transform values are kept lazily
 // in [0, 2p) or [0, 4p) (after Harvey) and only fully reduced at the end.
@@ -254,9 +258,9 @@ static_assert(kRecombination.p0.d2 == 0, "p0 < base^2");
 
 // The cyclic convolutions of a and b modulo the first `fields` primes, field after field, each n
 // long, for the columns of an na x nb product.
-std::vector<Word> residuesOf(const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
-                             std::size_t n, std::size_t fields) {
-    std::vector<Word> residues((fields + 1) * n);
+ScratchWords residuesOf(const Limb* a, std::size_t na, const Limb* b, std::size_t nb, std::size_t n,
+                        std::size_t fields) {
+    ScratchWords residues((fields + 1) * n);
     Word* work = residues.data() + fields * n;
     for (std::size_t field = 0; field < fields; ++field) {
         convolve(residues.data() + field * n, work, a, na, b, nb, n, field);
@@ -281,7 +285,7 @@ Word secondDigit(Word r0, Word r1) {
 void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
     const std::size_t n = transformLength(columns);
-    const std::vector<Word> residues = residuesOf(a, na, b, nb, n, 3);
+    const ScratchWords residues = residuesOf(a, na, b, nb, n, 3);
     const Recombination& k = kRecombination;
     const Word p0 = kFields[0].modulus();
     const Word q2 = kFields[2].modulus();
@@ -322,7 +326,7 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
 void multiplyTransformShort(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
     const std::size_t n = transformLength(columns);
-    const std::vector<Word> residues = residuesOf(a, na, b, nb, n, 2);
+    const ScratchWords residues = residuesOf(a, na, b, nb, n, 2);
     const Word p0 = kFields[0].modulus();
     const Word* r0 = residues.data();
     const Word* r1 = r0 + n;

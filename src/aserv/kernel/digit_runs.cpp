@@ -58,10 +58,20 @@ bool noneOutside(__m128i outside) {
 
 #endif
 
+// The block loops' variant for runs of n digits: only runs long enough for a block need it.
+detail::RunsVariant variantFor(std::size_t n) {
+    return n >= detail::kSmallestDigitBlock ? detail::fastestRunsVariant()
+                                            : detail::RunsVariant::kDigitByDigit;
+}
+
 }  // namespace
 
 std::size_t leadingDigits(std::u16string_view text) {
-    return detail::leadingDigitsWith(detail::fastestRunsVariant(), text);
+    // Only texts long enough for the block scan need the variant.
+    return detail::leadingDigitsWith(text.size() >= detail::kSmallestScanBlock
+                                         ? detail::fastestRunsVariant()
+                                         : detail::RunsVariant::kDigitByDigit,
+                                     text);
 }
 
 bool onlyDigits(std::u16string_view text) {
@@ -122,12 +132,12 @@ std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {
 }
 
 unsigned addRuns(char16_t* out, std::u16string_view a, std::u16string_view b, unsigned carry) {
-    return detail::addRunsWith(detail::fastestRunsVariant(), out, a, b, carry);
+    return detail::addRunsWith(variantFor(a.size()), out, a, b, carry);
 }
 
 unsigned subtractRuns(char16_t* out, std::u16string_view a, std::u16string_view b,
                       unsigned borrow) {
-    return detail::subtractRunsWith(detail::fastestRunsVariant(), out, a, b, borrow);
+    return detail::subtractRunsWith(variantFor(a.size()), out, a, b, borrow);
 }
 
 namespace detail {
@@ -149,8 +159,13 @@ std::size_t leadingDigitsWith(RunsVariant variant, std::u16string_view text) {
     }
     for (; start + kLanes <= text.size(); start += kLanes) {
         const __m128i units = load(text.data() + start);
-        if (!noneOutside(outsideDigitBytes(_mm_packus_epi16(units, units)))) {
-            break;
+        // Bit k for unit k when it is a digit.
+        const auto digits =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+                outsideDigitBytes(_mm_packus_epi16(units, units)), _mm_setzero_si128()))) &
+            0xFFU;
+        if (digits != 0xFFU) {
+            return start + static_cast<std::size_t>(std::countr_one(digits));
         }
     }
 #endif

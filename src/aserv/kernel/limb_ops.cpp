@@ -66,21 +66,52 @@ Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {
     return carry;
 }
 
-Limb subMulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {
-    constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
-    const BaseMultiplier mul(m);
-    Limb carry = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const LimbPair p = mul.split(a[i]);
-        // r[i] - (p.low + carry) lies in (-3 * base - 2, base): up to three base units borrowed.
-        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(p.low + carry);
+namespace {
+
+// One place of r -= a * m: r[i] - (low + carry) lies in (-3 * base - 2, base), so up to three
+// base units are borrowed, and the carry to the next place is high + borrow.
+struct SubMulStep {
+    BaseMultiplier mul;
+
+    Limb operator()(Limb& place, Limb a, Limb carry) const {
+        constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
+        const LimbPair p = mul.split(a);
+        std::int64_t d =
+            static_cast<std::int64_t>(place) - static_cast<std::int64_t>(p.low + carry);
         const Limb borrow =
             (d < 0 ? 1U : 0U) + (d < -kSignedBase ? 1U : 0U) + (d < -2 * kSignedBase ? 1U : 0U);
         d += static_cast<std::int64_t>(borrow) * kSignedBase;
-        r[i] = static_cast<Limb>(d);
-        carry = p.high + borrow;
+        place = static_cast<Limb>(d);
+        return p.high + borrow;
     }
-    return carry;
+};
+
+}  // namespace
+
+// The carry passes from place to place through several dependent steps, so the row is worked
+// as two halves side by side, and the lower half's carry is taken from the upper half at the
+// end (it rarely reaches past the first place).
+Limb subMulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {
+    constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
+    const SubMulStep step{BaseMultiplier(m)};
+    const std::size_t half = n / 2;
+    Limb low = 0;
+    Limb high = 0;
+    for (std::size_t i = 0; i < half; ++i) {
+        low = step(r[i], a[i], low);
+        high = step(r[half + i], a[half + i], high);
+    }
+    if (n % 2 != 0) {
+        high = step(r[n - 1], a[n - 1], high);
+    }
+    // low is at most base + 1: up to two base units borrowed.
+    for (std::size_t i = half; i < n && low != 0; ++i) {
+        std::int64_t d = static_cast<std::int64_t>(r[i]) - static_cast<std::int64_t>(low);
+        low = (d < 0 ? 1U : 0U) + (d < -kSignedBase ? 1U : 0U);
+        d += static_cast<std::int64_t>(low) * kSignedBase;
+        r[i] = static_cast<Limb>(d);
+    }
+    return high + low;
 }
 
 Limb divLimb(Limb* q, const Limb* a, std::size_t n, const Divisor& d) {

@@ -11,11 +11,74 @@ namespace {
 
 static_assert(kKaratsubaThreshold <= 64, "a schoolbook column sum must stay below 2^126");
 
-// Column-wise product, two columns at a time: each column is summed in a double word together
-// with the carry from the column below and split once. A column has fewer than
+// Two neighbouring column sums over count shared terms: sum += a[i] * b[j - i] and next += a[i]
+// * b[j + 1 - i] for i < count, where pb = b + j points at the first term's limb of sum. Each
+// a[i] is read once for both columns and each b limb serves two terms.
+#if defined(__x86_64__)
+void addTwoColumns(const Limb* pa, const Limb* pb, std::size_t count, Wide& sum, Wide& next) {
+    Limb s0 = lowWord(sum);
+    Limb s1 = highWord(sum);
+    Limb n0 = lowWord(next);
+    Limb n1 = highWord(next);
+    if (count % 2 != 0) {
+        const Wide t = mulWide(pa[0], pb[0]) + makeWide(s1, s0);
+        const Wide u = mulWide(pa[0], pb[1]) + makeWide(n1, n0);
+        s0 = lowWord(t);
+        s1 = highWord(t);
+        n0 = lowWord(u);
+        n1 = highWord(u);
+        ++pa;
+        --pb;
+    }
+    // Two terms of each column a pass; the sums stay in registers and mulq takes its second
+    // factor straight from memory.
+    std::size_t pairs = count / 2;
+    if (pairs != 0) {
+        __asm__(
+            "1:\n\t"
+            "movq (%[pa]), %%rax\n\t"
+            "mulq (%[pb])\n\t"
+            "addq %%rax, %[s0]\n\t"
+            "adcq %%rdx, %[s1]\n\t"
+            "movq (%[pa]), %%rax\n\t"
+            "mulq 8(%[pb])\n\t"
+            "addq %%rax, %[n0]\n\t"
+            "adcq %%rdx, %[n1]\n\t"
+            "movq 8(%[pa]), %%rax\n\t"
+            "mulq -8(%[pb])\n\t"
+            "addq %%rax, %[s0]\n\t"
+            "adcq %%rdx, %[s1]\n\t"
+            "movq 8(%[pa]), %%rax\n\t"
+            "mulq (%[pb])\n\t"
+            "addq %%rax, %[n0]\n\t"
+            "adcq %%rdx, %[n1]\n\t"
+            "addq $16, %[pa]\n\t"
+            "subq $16, %[pb]\n\t"
+            "decq %[pairs]\n\t"
+            "jnz 1b"
+            : [s0] "+r"(s0), [s1] "+r"(s1), [n0] "+r"(n0), [n1] "+r"(n1), [pa] "+r"(pa),
+              [pb] "+r"(pb), [pairs] "+r"(pairs)
+            :
+            : "rax", "rdx", "cc", "memory");
+    }
+    sum = makeWide(s1, s0);
+    next = makeWide(n1, n0);
+}
+#else
+void addTwoColumns(const Limb* pa, const Limb* pb, std::size_t count, Wide& sum, Wide& next) {
+    for (std::size_t i = 0; i < count; ++i) {
+        sum += mulWide(pa[i], pb[-static_cast<std::ptrdiff_t>(i)]);
+        next += mulWide(pa[i], pb[1 - static_cast<std::ptrdiff_t>(i)]);
+    }
+}
+#endif
+
+// Column-wise product, two columns at a time: each column is summed in a double word and split
+// once together with the carry from the column below. A column has fewer than
 // kKaratsubaThreshold terms, so its sum stays below 2^126 as splitColumn requires. Columns k and
 // k + 1 share their operand limbs a[i] except at most one term at either end, so one loop adds
-// to both sums, and the loop is entered half as often.
+// to both sums, and the loop is entered half as often. The sums start from zero and take the
+// carry last, so that a pair of columns need not wait for the split of the pair below.
 void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const std::size_t columns = na + nb - 1;
     const auto firstTerm = [nb](std::size_t k) { return k >= nb ? k - nb + 1 : 0; };
@@ -27,19 +90,16 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
         const std::size_t last = lastTerm(k);
         const std::size_t nextFirst = firstTerm(k + 1);
         const std::size_t nextLast = lastTerm(k + 1);
-        Wide sum = carry;
+        Wide sum = 0;
         Wide next = 0;
         if (first < nextFirst) {
-            sum += mulWide(a[first], b[k - first]);
-        }
-        for (std::size_t i = nextFirst; i <= last; ++i) {
-            sum += mulWide(a[i], b[k - i]);
-            next += mulWide(a[i], b[k + 1 - i]);
+            sum = mulWide(a[first], b[k - first]);
         }
         if (nextLast > last) {
-            next += mulWide(a[nextLast], b[k + 1 - nextLast]);
+            next = mulWide(a[nextLast], b[k + 1 - nextLast]);
         }
-        const ColumnSplit low = splitColumn(sum);
+        addTwoColumns(a + nextFirst, b + (k - nextFirst), last + 1 - nextFirst, sum, next);
+        const ColumnSplit low = splitColumn(sum + carry);
         r[k] = low.digit;
         const ColumnSplit high = splitColumn(next + low.carry);
         r[k + 1] = high.digit;

@@ -84,31 +84,44 @@ TEST(KernelLimbOps, ColumnSplitIsExactUpToItsBound) {
     }
 }
 
+// Vectors of several lengths, odd and even (multiply-and-subtract works the two halves of a row
+// side by side), among them a lower half of nines over an upper half of zeros: subtracted from
+// zeros, the lower half's carry then borrows through every limb of the upper half.
 TEST(KernelLimbOps, MultiplyAndMultiplySubtractMatchPerLimbReferences) {
     std::mt19937_64 rng(12);
-    const std::vector<Limb> a = sampleLimbs(rng, 64);
+    const std::vector<Limb> random = sampleLimbs(rng, 64);
     const std::vector<Limb> tops(64, kTop);
-    const std::vector<Limb> zeros(64, 0);
+    std::vector<Limb> halfTops(64, 0);
+    std::fill(halfTops.begin(), halfTops.begin() + 32, kTop);
+    std::vector<std::vector<Limb>> operands;
+    for (const std::size_t n :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{64}}) {
+        operands.emplace_back(random.begin(), random.begin() + static_cast<std::ptrdiff_t>(n));
+        operands.emplace_back(tops.begin(), tops.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    operands.push_back(halfTops);
+    operands.emplace_back(halfTops.begin() + 1, halfTops.end());  // 31 nines over 32 zeros
     for (const Limb m : sampleLimbs(rng, 40)) {
-        for (const std::vector<Limb>* x : {&a, &tops}) {
+        for (const std::vector<Limb>& x : operands) {
+            const std::vector<Limb> zeros(x.size(), 0);
             // r = x * m.
-            std::vector<Limb> expected(x->size());
+            std::vector<Limb> expected(x.size());
             Limb carry = 0;
-            for (std::size_t i = 0; i < x->size(); ++i) {
-                const detail::LimbPair p = referenceSplit((*x)[i], m, carry);
+            for (std::size_t i = 0; i < x.size(); ++i) {
+                const detail::LimbPair p = referenceSplit(x[i], m, carry);
                 expected[i] = p.low;
                 carry = p.high;
             }
-            std::vector<Limb> r(x->size());
-            EXPECT_EQ(detail::mulLimb(r.data(), x->data(), x->size(), m), carry) << m;
+            std::vector<Limb> r(x.size());
+            EXPECT_EQ(detail::mulLimb(r.data(), x.data(), x.size(), m), carry) << m;
             EXPECT_EQ(r, expected) << m;
 
             // r -= x * m from r = 0 (every limb borrows) and from r = x.
-            for (const std::vector<Limb>* from : {&zeros, x}) {
+            for (const std::vector<Limb>* from : {&zeros, &x}) {
                 std::vector<Limb> want = *from;
                 Limb owed = 0;
-                for (std::size_t i = 0; i < x->size(); ++i) {
-                    const detail::LimbPair p = referenceSplit((*x)[i], m, owed);
+                for (std::size_t i = 0; i < x.size(); ++i) {
+                    const detail::LimbPair p = referenceSplit(x[i], m, owed);
                     owed = p.high;
                     if (want[i] >= p.low) {
                         want[i] -= p.low;
@@ -118,8 +131,9 @@ TEST(KernelLimbOps, MultiplyAndMultiplySubtractMatchPerLimbReferences) {
                     }
                 }
                 std::vector<Limb> got = *from;
-                EXPECT_EQ(detail::subMulLimb(got.data(), x->data(), x->size(), m), owed) << m;
-                EXPECT_EQ(got, want) << m;
+                EXPECT_EQ(detail::subMulLimb(got.data(), x.data(), x.size(), m), owed)
+                    << m << " over " << x.size();
+                EXPECT_EQ(got, want) << m << " over " << x.size();
             }
         }
     }

@@ -54,53 +54,50 @@ void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n, Limb* scratch);
 
 // Scratch limbs that divide2By1 needs for a divisor of n limbs.
 std::size_t divisionScratch(std::size_t n) {
-    return n + multiplyScratch(n / 2, n / 2);
+    return n + multiplyScratch(n - n / 2, n / 2);
 }
 
-// [a2 a1 a0] (k limbs each, a[0..3k)) divided by [b1 b0] (b[0..2k)) when [a2 a1] < [b1 b0]:
-// k quotient limbs to q, the remainder to a[0..2k), a[2k..3k) cleared. Uses
-// divisionScratch(2 * k) limbs of scratch.
-void divide3By2(Limb* q, Limb* a, const Limb* b, std::size_t k, Limb* scratch) {
-    if (compareLimbs(a + 2 * k, b + k, k) < 0) {
-        divide2By1(q, a + k, b + k, k, scratch);
+// One step of the recursive division: top quotient limbs from a[0..2 top + low) by the divisor
+// b[0..top + low), whose top limbs b[low..top + low) divide the top of a, when a's top
+// top + low limbs are below b. The quotient goes to q[0..top), the remainder to
+// a[0..top + low), and the limbs above it are cleared. Uses divisionScratch(2 * top) limbs of
+// scratch, and top + low + multiplyScratch(max(top, low), min(top, low)) for the product.
+void divideStep(Limb* q, Limb* a, const Limb* b, std::size_t top, std::size_t low, Limb* scratch) {
+    const std::size_t n = top + low;
+    if (compareLimbs(a + n, b + low, top) < 0) {
+        divide2By1(q, a + low, b + low, top, scratch);
     } else {
-        // The top halves are equal: q = base^k - 1, and [a2 a1] - q * b1 = a1 + b1.
-        std::fill(q, q + k, kBase - 1);
-        std::fill(a + 2 * k, a + 3 * k, Limb{0});
-        a[2 * k] = addLimbs(a + k, a + k, k, b + k, k);
+        // The top limbs are equal: q = base^top - 1, and [a2 a1] - q * b1 = a1 + b1.
+        std::fill(q, q + top, kBase - 1);
+        std::fill(a + n, a + n + top, Limb{0});
+        a[n] = addLimbs(a + low, a + low, top, b + low, top);
     }
     // The quotient's division above is done with the scratch, which now holds the product.
     Limb* product = scratch;
-    multiplyLimbs(product, q, k, b, k, product + 2 * k);
-    Limb borrow = subLimbs(a, a, 3 * k, product, 2 * k);
+    if (top >= low) {
+        multiplyLimbs(product, q, top, b, low, product + n);
+    } else {
+        multiplyLimbs(product, b, low, q, top, product + n);
+    }
+    Limb borrow = subLimbs(a, a, n + top, product, n);
     while (borrow != 0) {
-        decrement(q, k);
-        borrow -= addLimbs(a, a, 3 * k, b, 2 * k);
+        decrement(q, top);
+        borrow -= addLimbs(a, a, n + top, b, n);
     }
 }
 
 // a[0..2n) / b[0..n) when a's top half is below b: quotient to q[0..n), remainder to a[0..n).
-// Uses divisionScratch(n) limbs of scratch.
+// The quotient's upper limbs come from the divisor's upper limbs first, then its lower limbs;
+// an odd n splits into halves that differ by one limb. Uses divisionScratch(n) limbs of scratch.
 void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n, Limb* scratch) {
-    if (n < kDivideThreshold || n % 2 != 0) {
+    if (n < kDivideBlockThreshold) {
         divideSchool(q, a, 2 * n, b, n);
         return;
     }
-    const std::size_t k = n / 2;
-    divide3By2(q + k, a + k, b, k, scratch);
-    divide3By2(q, a, b, k, scratch);
-}
-
-// Block size for the recursive division: the divisor length rounded up to t * 2^levels with
-// t below the threshold, so every level halves evenly.
-std::size_t blockSize(std::size_t nb) {
-    std::size_t t = nb;
-    std::size_t levels = 0;
-    while (t >= kDivideThreshold) {
-        t = (t + 1) / 2;
-        ++levels;
-    }
-    return t << levels;
+    const std::size_t low = n / 2;
+    const std::size_t high = n - low;
+    divideStep(q + low, a + low, b, high, low, scratch);
+    divideStep(q, a, b, low, high, scratch);
 }
 
 // A quotient of m limbs depends little on the divisor's low limbs. With the divisor cut to its
@@ -141,41 +138,37 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     // Scale both operands so that the divisor's top limb is at least half the base; the
     // remainder is scaled back at the end.
     const Limb scale = kBase / (b[nb - 1] + 1);
-    const bool recursive = nb >= kDivideThreshold && quotientLimbs >= kDivideThreshold;
-    const std::size_t block = recursive ? blockSize(nb) : nb;
-    const std::size_t shift = block - nb;
-
-    LimbVector divisor(block, 0);
-    std::copy(b, b + nb, divisor.begin() + static_cast<std::ptrdiff_t>(shift));
-    mulLimb(divisor.data() + shift, divisor.data() + shift, nb, scale);
-
-    // The dividend padded to whole blocks above the shift, plus one limb for the scaling carry.
-    std::size_t len = na + shift + 1;
-    const std::size_t blocks = (len + block - 1) / block;
-    len = blocks * block;
-    LimbVector work(len + block, 0);
-    std::copy(a, a + na, work.begin() + static_cast<std::ptrdiff_t>(shift));
-    work[na + shift] = mulLimb(work.data() + shift, work.data() + shift, na, scale);
+    LimbVector divisor(b, b + nb);
+    mulLimb(divisor.data(), divisor.data(), nb, scale);
 
     LimbQuotient result;
-    if (!recursive) {
+    if (nb < kDivideThreshold || quotientLimbs < kDivideThreshold) {
         // Schoolbook throughout: the scaled top limbs are already below the divisor.
+        LimbVector work(na + 1, 0);
+        work[na] = mulLimb(work.data(), a, na, scale);
         result.quotient.assign(quotientLimbs, 0);
         divideSchool(result.quotient.data(), work.data(), na + 1, divisor.data(), nb);
-    } else {
-        std::size_t steps = blocks;
-        if (compareLimbs(work.data() + (blocks - 1) * block, divisor.data(), block) < 0) {
-            --steps;
-        }
-        result.quotient.assign(steps * block, 0);
-        LimbBuffer scratch(divisionScratch(block));
-        for (std::size_t i = steps; i-- != 0;) {
-            divide2By1(result.quotient.data() + i * block, work.data() + i * block, divisor.data(),
-                       block, scratch.data());
-        }
+        result.remainder.assign(nb, 0);
+        divLimb(result.remainder.data(), work.data(), nb, Divisor(scale));
+        return result;
+    }
+    // The dividend in whole blocks of nb limbs, plus one limb for the scaling carry, each block
+    // of the quotient from one recursive division.
+    const std::size_t blocks = (na + 1 + nb - 1) / nb;
+    LimbVector work(blocks * nb + nb, 0);
+    work[na] = mulLimb(work.data(), a, na, scale);
+    std::size_t steps = blocks;
+    if (compareLimbs(work.data() + (blocks - 1) * nb, divisor.data(), nb) < 0) {
+        --steps;
+    }
+    result.quotient.assign(steps * nb, 0);
+    LimbBuffer scratch(divisionScratch(nb));
+    for (std::size_t i = steps; i-- != 0;) {
+        divide2By1(result.quotient.data() + i * nb, work.data() + i * nb, divisor.data(), nb,
+                   scratch.data());
     }
     result.remainder.assign(nb, 0);
-    divLimb(result.remainder.data(), work.data() + shift, nb, Divisor(scale));
+    divLimb(result.remainder.data(), work.data(), nb, Divisor(scale));
     return result;
 }
 

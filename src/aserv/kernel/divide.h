@@ -14,6 +14,10 @@ namespace kestrum::aserv::kernel::detail {
 // Below this many divisor or quotient limbs, schoolbook long division is used.
 inline constexpr std::size_t kDivideThreshold = 40;
 
+// The recursive division halves its blocks (an odd block into halves one limb apart) down to
+// blocks of fewer limbs than this, which long division finishes.
+inline constexpr std::size_t kDivideBlockThreshold = 24;
+
 struct LimbQuotient {
     LimbVector quotient;
     LimbVector remainder;

@@ -155,6 +155,27 @@ TEST(KernelAlgorithms, DivisionThresholds) {
     }
 }
 
+// The recursive division splits odd blocks into halves one limb apart. A dividend of b * B^m - 1
+// (B the limb base) has the divisor's top limbs on top at every step, where the quotient limbs
+// are taken as all nines; its quotient is B^m - 1 and its remainder b - 1.
+TEST(KernelAlgorithms, RecursiveDivisionOddBlocksAndEqualTops) {
+    OperandMaker maker(36);
+    const std::size_t t = detail::kDivideThreshold;
+    const std::size_t base = detail::kDivideBlockThreshold;
+    for (const std::size_t limbs :
+         {t, t + 1, 2 * base - 1, 2 * base + 1, 4 * base + 3, std::size_t{455}}) {
+        const std::size_t lb = kLimb * limbs - maker.below(kLimb);
+        for (const std::u16string& b : {maker.any(lb), maker.make(lb, Shape::Nines)}) {
+            const std::u16string power = u"1" + std::u16string(kLimb * limbs, u'0');
+            const std::u16string a = subtractMagnitudes(multiplyMagnitudes(b, power), u"1");
+            const Division d = divideMagnitudes(a, b);
+            EXPECT_EQ(d.quotient, nines(kLimb * limbs)) << limbs;
+            EXPECT_EQ(d.remainder, subtractMagnitudes(b, u"1")) << limbs;
+            checkDivision(maker.any(2 * lb - maker.below(kLimb)), b);
+        }
+    }
+}
+
 // A quotient of k limbs (counted as dividend limbs + 1 - divisor limbs) by a divisor of more
 // than 2(k + 2) limbs is found from the divisor's top limbs and then corrected. The dividends
 // below are near q * b with q of m limbs, so k = m + 1: divisors around that boundary, with low

@@ -52,16 +52,21 @@ void decrement(Limb* q, std::size_t n) {
 
 void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n, Limb* scratch);
 
+// Scratch limbs for the product of divideStep below.
+std::size_t stepScratch(std::size_t top, std::size_t low) {
+    return top + low + multiplyScratch(std::max(top, low), std::min(top, low));
+}
+
 // Scratch limbs that divide2By1 needs for a divisor of n limbs.
 std::size_t divisionScratch(std::size_t n) {
-    return n + multiplyScratch(n - n / 2, n / 2);
+    return stepScratch(n - n / 2, n / 2);
 }
 
 // One step of the recursive division: top quotient limbs from a[0..2 top + low) by the divisor
 // b[0..top + low), whose top limbs b[low..top + low) divide the top of a, when a's top
 // top + low limbs are below b. The quotient goes to q[0..top), the remainder to
-// a[0..top + low), and the limbs above it are cleared. Uses divisionScratch(2 * top) limbs of
-// scratch, and top + low + multiplyScratch(max(top, low), min(top, low)) for the product.
+// a[0..top + low), and the limbs above it are cleared. Uses the larger of divisionScratch(top)
+// and stepScratch(top, low) limbs of scratch; top is at least 2.
 void divideStep(Limb* q, Limb* a, const Limb* b, std::size_t top, std::size_t low, Limb* scratch) {
     const std::size_t n = top + low;
     if (compareLimbs(a + n, b + low, top) < 0) {
@@ -141,31 +146,30 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     LimbVector divisor(b, b + nb);
     mulLimb(divisor.data(), divisor.data(), nb, scale);
 
-    LimbQuotient result;
-    if (nb < kDivideThreshold || quotientLimbs < kDivideThreshold) {
-        // Schoolbook throughout: the scaled top limbs are already below the divisor.
-        LimbVector work(na + 1, 0);
-        work[na] = mulLimb(work.data(), a, na, scale);
-        result.quotient.assign(quotientLimbs, 0);
-        divideSchool(result.quotient.data(), work.data(), na + 1, divisor.data(), nb);
-        result.remainder.assign(nb, 0);
-        divLimb(result.remainder.data(), work.data(), nb, Divisor(scale));
-        return result;
-    }
-    // The dividend in whole blocks of nb limbs, plus one limb for the scaling carry, each block
-    // of the quotient from one recursive division.
-    const std::size_t blocks = (na + 1 + nb - 1) / nb;
-    LimbVector work(blocks * nb + nb, 0);
+    // The scaled dividend's top limb is below the scale, which is at most half the base, so its
+    // top nb limbs are below the divisor and the quotient has quotientLimbs limbs.
+    LimbVector work(na + 1, 0);
     work[na] = mulLimb(work.data(), a, na, scale);
-    std::size_t steps = blocks;
-    if (compareLimbs(work.data() + (blocks - 1) * nb, divisor.data(), nb) < 0) {
-        --steps;
-    }
-    result.quotient.assign(steps * nb, 0);
-    LimbBuffer scratch(divisionScratch(nb));
-    for (std::size_t i = steps; i-- != 0;) {
-        divide2By1(result.quotient.data() + i * nb, work.data() + i * nb, divisor.data(), nb,
-                   scratch.data());
+    LimbQuotient result;
+    result.quotient.assign(quotientLimbs, 0);
+    Limb* q = result.quotient.data();
+    if (nb < kDivideThreshold || quotientLimbs < kDivideThreshold) {
+        divideSchool(q, work.data(), na + 1, divisor.data(), nb);
+    } else {
+        // Blocks of nb quotient limbs from the bottom up, each from one recursive division; a
+        // shorter block at the top first.
+        std::size_t left = quotientLimbs - quotientLimbs % nb;
+        const std::size_t top = quotientLimbs - left;
+        LimbBuffer scratch(std::max(divisionScratch(nb), stepScratch(top, nb - top)));
+        if (top == 1) {
+            divideSchool(q + left, work.data() + left, nb + 1, divisor.data(), nb);
+        } else if (top != 0) {
+            divideStep(q + left, work.data() + left, divisor.data(), top, nb - top, scratch.data());
+        }
+        while (left != 0) {
+            left -= nb;
+            divide2By1(q + left, work.data() + left, divisor.data(), nb, scratch.data());
+        }
     }
     result.remainder.assign(nb, 0);
     divLimb(result.remainder.data(), work.data(), nb, Divisor(scale));

@@ -155,7 +155,9 @@ TEST(KernelAlgorithms, DivisionThresholds) {
     }
 }
 
-// The recursive division splits odd blocks into halves one limb apart. A dividend of b * B^m - 1
+// The recursive division splits odd blocks into halves one limb apart, and finds a quotient longer
+// than the divisor in blocks of the divisor's length with a shorter block on top. A dividend of
+// b * B^m - 1
 // (B the limb base) has the divisor's top limbs on top at every step, where the quotient limbs
 // are taken as all nines; its quotient is B^m - 1 and its remainder b - 1.
 TEST(KernelAlgorithms, RecursiveDivisionOddBlocksAndEqualTops) {
@@ -172,6 +174,11 @@ TEST(KernelAlgorithms, RecursiveDivisionOddBlocksAndEqualTops) {
             EXPECT_EQ(d.quotient, nines(kLimb * limbs)) << limbs;
             EXPECT_EQ(d.remainder, subtractMagnitudes(b, u"1")) << limbs;
             checkDivision(maker.any(2 * lb - maker.below(kLimb)), b);
+            // A block of quotient limbs and a shorter one on top: 1, 2 or limbs - 1 of them.
+            for (const std::size_t extra : {std::size_t{1}, std::size_t{2}, limbs - 1}) {
+                const std::size_t dividendLimbs = 2 * limbs + extra - 1;
+                checkDivision(maker.any(kLimb * (dividendLimbs - 1) + 1 + maker.below(kLimb)), b);
+            }
         }
     }
 }

@@ -14,12 +14,28 @@ int compareLimbs(const Limb* a, const Limb* b, std::size_t n) {
     return 0;
 }
 
+// The carry passes from limb to limb, so the limbs of b are added in two halves side by side, and
+// the lower half's carry is then taken up through the upper half. (When the upper half carries
+// out, its limbs are not all nines, so the lower half's carry stops inside it: the carry out
+// stays 0 or 1.)
 Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t half = nb / 2;
+    Limb low = 0;
     Limb carry = 0;
-    std::size_t i = 0;
-    for (; i < nb; ++i) {
-        r[i] = addWithCarry(a[i], b[i], carry);
+    for (std::size_t i = 0; i < half; ++i) {
+        r[i] = addWithCarry(a[i], b[i], low);
+        r[half + i] = addWithCarry(a[half + i], b[half + i], carry);
     }
+    if (nb % 2 != 0) {
+        r[nb - 1] = addWithCarry(a[nb - 1], b[nb - 1], carry);
+    }
+    for (std::size_t i = half; i < nb && low != 0; ++i) {
+        const Limb s = r[i] + 1;
+        low = s == kBase ? 1 : 0;
+        r[i] = low != 0 ? 0 : s;
+    }
+    carry += low;
+    std::size_t i = nb;
     for (; i < na && carry != 0; ++i) {
         const Limb s = a[i] + 1;
         carry = s == kBase ? 1 : 0;
@@ -31,16 +47,30 @@ Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
     return carry;
 }
 
-// As in addWithCarry, the borrow is a 0/1 word and the base goes back through a mask.
+// As in addWithCarry, the borrow is a 0/1 word and the base goes back through a mask. As in
+// addLimbs, b is taken off in two halves side by side.
 Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    Limb borrow = 0;
-    std::size_t i = 0;
-    for (; i < nb; ++i) {
-        const Limb x = a[i];
-        const Limb y = b[i] + borrow;
+    const auto step = [](Limb x, Limb y, Limb& borrow) {
+        y += borrow;
         borrow = x < y ? 1U : 0U;
-        r[i] = x - y + (kBase & (0 - borrow));
+        return x - y + (kBase & (0 - borrow));
+    };
+    const std::size_t half = nb / 2;
+    Limb low = 0;
+    Limb borrow = 0;
+    for (std::size_t i = 0; i < half; ++i) {
+        r[i] = step(a[i], b[i], low);
+        r[half + i] = step(a[half + i], b[half + i], borrow);
     }
+    if (nb % 2 != 0) {
+        r[nb - 1] = step(a[nb - 1], b[nb - 1], borrow);
+    }
+    for (std::size_t i = half; i < nb && low != 0; ++i) {
+        low = r[i] == 0 ? 1 : 0;
+        r[i] = low != 0 ? kBase - 1 : r[i] - 1;
+    }
+    borrow += low;
+    std::size_t i = nb;
     for (; i < na && borrow != 0; ++i) {
         borrow = a[i] == 0 ? 1 : 0;
         r[i] = borrow != 0 ? kBase - 1 : a[i] - 1;

@@ -162,6 +162,18 @@ TEST(KernelLimbOps, CarriesAndBorrowsRunThroughWholeVectors) {
     EXPECT_EQ(detail::subLimbs(r.data(), tops.data(), n, tops.data(), n), 0U);
     EXPECT_EQ(r, zeros);
 
+    // The same with a full-length second operand of value 1: b's limbs are worked in two halves
+    // side by side, and the lower half's carry or borrow must run through the whole upper half.
+    for (const std::size_t m : {std::size_t{2}, std::size_t{3}, std::size_t{49}, std::size_t{50}}) {
+        std::vector<Limb> unit(m, 0);
+        unit[0] = 1;
+        std::vector<Limb> out(m);
+        EXPECT_EQ(detail::addLimbs(out.data(), tops.data(), m, unit.data(), m), 1U) << m;
+        EXPECT_EQ(out, std::vector<Limb>(m, 0)) << m;
+        EXPECT_EQ(detail::subLimbs(out.data(), zeros.data(), m, unit.data(), m), 1U) << m;
+        EXPECT_EQ(out, std::vector<Limb>(m, kTop)) << m;
+    }
+
     // Random vectors against a per-limb reference with explicit comparisons.
     std::mt19937_64 rng(13);
     const std::vector<Limb> a = sampleLimbs(rng, 300);

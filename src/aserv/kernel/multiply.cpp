@@ -1,6 +1,7 @@
 #include "multiply.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "limb_ops.h"
@@ -11,64 +12,59 @@ namespace {
 
 static_assert(kKaratsubaThreshold <= 64, "a schoolbook column sum must stay below 2^126");
 
-// Two neighbouring column sums over count shared terms: sum += a[i] * b[j - i] and next += a[i]
-// * b[j + 1 - i] for i < count, where pb = b + j points at the first term's limb of sum. Each
-// a[i] is read once for both columns and each b limb serves two terms.
+// Two neighbouring column sums: sum += pa[i] * pb[-i] and next += pa[i] * pb[1 - i] for
+// i < count, count >= 1. Each a limb is read once for both columns and each b limb serves two
+// terms.
 #if defined(__x86_64__)
 void addTwoColumns(const Limb* pa, const Limb* pb, std::size_t count, Wide& sum, Wide& next) {
     Limb s0 = lowWord(sum);
     Limb s1 = highWord(sum);
     Limb n0 = lowWord(next);
     Limb n1 = highWord(next);
-    if (count % 2 != 0) {
-        const Wide t = mulWide(pa[0], pb[0]) + makeWide(s1, s0);
-        const Wide u = mulWide(pa[0], pb[1]) + makeWide(n1, n0);
-        s0 = lowWord(t);
-        s1 = highWord(t);
-        n0 = lowWord(u);
-        n1 = highWord(u);
-        ++pa;
-        --pb;
-    }
-    // Two terms of each column a pass; the sums stay in registers and mulq takes its second
-    // factor straight from memory.
-    std::size_t pairs = count / 2;
-    if (pairs != 0) {
-        __asm__(
-            "1:\n\t"
-            "movq (%[pa]), %%rax\n\t"
-            "mulq (%[pb])\n\t"
-            "addq %%rax, %[s0]\n\t"
-            "adcq %%rdx, %[s1]\n\t"
-            "movq (%[pa]), %%rax\n\t"
-            "mulq 8(%[pb])\n\t"
-            "addq %%rax, %[n0]\n\t"
-            "adcq %%rdx, %[n1]\n\t"
-            "movq 8(%[pa]), %%rax\n\t"
-            "mulq -8(%[pb])\n\t"
-            "addq %%rax, %[s0]\n\t"
-            "adcq %%rdx, %[s1]\n\t"
-            "movq 8(%[pa]), %%rax\n\t"
-            "mulq (%[pb])\n\t"
-            "addq %%rax, %[n0]\n\t"
-            "adcq %%rdx, %[n1]\n\t"
-            "addq $16, %[pa]\n\t"
-            "subq $16, %[pb]\n\t"
-            "decq %[pairs]\n\t"
-            "jnz 1b"
-            : [s0] "+r"(s0), [s1] "+r"(s1), [n0] "+r"(n0), [n1] "+r"(n1), [pa] "+r"(pa),
-              [pb] "+r"(pb), [pairs] "+r"(pairs)
-            :
-            : "rax", "rdx", "cc", "memory");
-    }
+    // Two a limbs a pass, the sums in registers, mulq taking its second factor from memory. An
+    // odd count enters the first pass halfway, with the pointers one limb back.
+    __asm__(
+        "testq $1, %[count]\n\t"
+        "jz 1f\n\t"
+        "subq $8, %[pa]\n\t"
+        "addq $8, %[pb]\n\t"
+        "incq %[count]\n\t"
+        "jmp 2f\n\t"
+        "1:\n\t"
+        "movq (%[pa]), %%rax\n\t"
+        "mulq (%[pb])\n\t"
+        "addq %%rax, %[s0]\n\t"
+        "adcq %%rdx, %[s1]\n\t"
+        "movq (%[pa]), %%rax\n\t"
+        "mulq 8(%[pb])\n\t"
+        "addq %%rax, %[n0]\n\t"
+        "adcq %%rdx, %[n1]\n\t"
+        "2:\n\t"
+        "movq 8(%[pa]), %%rax\n\t"
+        "mulq -8(%[pb])\n\t"
+        "addq %%rax, %[s0]\n\t"
+        "adcq %%rdx, %[s1]\n\t"
+        "movq 8(%[pa]), %%rax\n\t"
+        "mulq (%[pb])\n\t"
+        "addq %%rax, %[n0]\n\t"
+        "adcq %%rdx, %[n1]\n\t"
+        "addq $16, %[pa]\n\t"
+        "subq $16, %[pb]\n\t"
+        "subq $2, %[count]\n\t"
+        "jnz 1b"
+        : [s0] "+r"(s0), [s1] "+r"(s1), [n0] "+r"(n0), [n1] "+r"(n1), [pa] "+r"(pa), [pb] "+r"(pb),
+          [count] "+r"(count)
+        :
+        : "rax", "rdx", "cc", "memory");
     sum = makeWide(s1, s0);
     next = makeWide(n1, n0);
 }
 #else
 void addTwoColumns(const Limb* pa, const Limb* pb, std::size_t count, Wide& sum, Wide& next) {
     for (std::size_t i = 0; i < count; ++i) {
-        sum += mulWide(pa[i], pb[-static_cast<std::ptrdiff_t>(i)]);
-        next += mulWide(pa[i], pb[1 - static_cast<std::ptrdiff_t>(i)]);
+        const auto back = static_cast<std::ptrdiff_t>(i);
+        sum += mulWide(pa[i], pb[-back]);
+        next += mulWide(pa[i], pb[1 - back]);
     }
 }
 #endif
@@ -76,29 +72,26 @@ void addTwoColumns(const Limb* pa, const Limb* pb, std::size_t count, Wide& sum,
 // Column-wise product, two columns at a time: each column is summed in a double word and split
 // once together with the carry from the column below. A column has fewer than
 // kKaratsubaThreshold terms, so its sum stays below 2^126 as splitColumn requires. Columns k and
-// k + 1 share their operand limbs a[i] except at most one term at either end, so one loop adds
-// to both sums, and the loop is entered half as often. The sums start from zero and take the
-// carry last, so that a pair of columns need not wait for the split of the pair below.
+// k + 1 share their operand limbs a[i] except at most one term at either end; b is read from a
+// copy with a zero limb on either side, so one loop over the limbs of a that either column uses
+// adds to both sums, the terms outside a column being zero. The sums start from zero and take
+// the carry last, so that a pair of columns need not wait for the split of the pair below.
+// Requires nb < kKaratsubaThreshold.
 void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    std::array<Limb, kKaratsubaThreshold + 1> padded;  // NOLINT: filled up to nb + 1 below
+    padded[0] = 0;
+    std::copy(b, b + nb, padded.begin() + 1);
+    padded[nb + 1] = 0;
+    const Limb* pb = padded.data() + 1;
     const std::size_t columns = na + nb - 1;
-    const auto firstTerm = [nb](std::size_t k) { return k >= nb ? k - nb + 1 : 0; };
-    const auto lastTerm = [na](std::size_t k) { return std::min(k, na - 1); };
     Wide carry = 0;
     std::size_t k = 0;
     for (; k + 1 < columns; k += 2) {
-        const std::size_t first = firstTerm(k);
-        const std::size_t last = lastTerm(k);
-        const std::size_t nextFirst = firstTerm(k + 1);
-        const std::size_t nextLast = lastTerm(k + 1);
+        const std::size_t first = k >= nb ? k - nb + 1 : 0;
+        const std::size_t last = std::min(k + 1, na - 1);
         Wide sum = 0;
         Wide next = 0;
-        if (first < nextFirst) {
-            sum = mulWide(a[first], b[k - first]);
-        }
-        if (nextLast > last) {
-            next = mulWide(a[nextLast], b[k + 1 - nextLast]);
-        }
-        addTwoColumns(a + nextFirst, b + (k - nextFirst), last + 1 - nextFirst, sum, next);
+        addTwoColumns(a + first, pb + (k - first), last + 1 - first, sum, next);
         const ColumnSplit low = splitColumn(sum + carry);
         r[k] = low.digit;
         const ColumnSplit high = splitColumn(next + low.carry);
@@ -106,11 +99,9 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
         carry = high.carry;
     }
     if (k < columns) {
-        Wide sum = carry;
-        for (std::size_t i = firstTerm(k); i <= lastTerm(k); ++i) {
-            sum += mulWide(a[i], b[k - i]);
-        }
-        const ColumnSplit split = splitColumn(sum);
+        // The top column alone: its one term is a[na - 1] * b[nb - 1].
+        carry += mulWide(a[na - 1], b[nb - 1]);
+        const ColumnSplit split = splitColumn(carry);
         r[k] = split.digit;
         carry = split.carry;
     }
@@ -144,40 +135,48 @@ void addHalves(Limb* sa, const Limb* a, std::size_t ha, Limb* sb, const Limb* b,
     sb[m] = cb;
 }
 
-// The last step of a square Karatsuba product, in one pass: r[m..total) += mid - r0 - r2, where
-// r0 = r[0..2m) (its upper half, which the pass writes over before it reads it, copied to
-// r0High), r2 = r[2m..2m+n2) with m <= n2 <= 2m, mid has 2m + 2 limbs and 3m + 2 <= total. Each
-// place reads r2 before the pass writes it. A place sums to [-2 base, 2 base): the carry is
-// -2 to 1.
+// Adds a signed carry of -2 to 1 at r[from], taking it up until it is absorbed or r[end].
+void propagateSigned(Limb* r, std::size_t from, std::size_t end, std::int64_t carry) {
+    constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
+    for (std::size_t j = from; j < end && carry != 0; ++j) {
+        const std::int64_t t = static_cast<std::int64_t>(r[j]) + carry;
+        carry = (t >= kSignedBase ? 1 : 0) - (t < 0 ? 1 : 0);
+        r[j] = static_cast<Limb>(t - carry * kSignedBase);
+    }
+}
+
+// The last step of a square Karatsuba product: r[m..total) += mid - r0 - r2, where r0 = r[0..2m)
+// (its upper half, which the pass writes over before it reads it, copied to r0High),
+// r2 = r[2m..2m+n2) with m <= n2 <= 2m, mid has 2m + 2 limbs and 3m + 2 <= total. A place sums
+// to [-2 base, 2 base): the carry is -2 to 1. The carry passes from place to place, so the
+// places below 2m and those from 2m on are worked side by side, and the lower run's carry is
+// added in at the end. Place i reads r2's limb r[2m + i] before place m + i, one step later in
+// the upper run, writes it.
 void addMiddle(Limb* r, std::size_t m, std::size_t total, const Limb* mid, const Limb* r0High,
                std::size_t n2) {
     constexpr auto kSignedBase = static_cast<std::int64_t>(kBase);
-    std::int64_t carry = 0;
-    const auto place = [&](std::size_t i, Limb low, Limb high) {
+    const auto place = [&](std::size_t i, Limb low, Limb high, std::int64_t& carry) {
         const std::int64_t t = static_cast<std::int64_t>(r[m + i]) +
                                static_cast<std::int64_t>(mid[i]) - static_cast<std::int64_t>(low) -
                                static_cast<std::int64_t>(high) + carry;
         carry = (t >= kSignedBase ? 1 : 0) - (t < 0 ? 1 : 0) - (t < -kSignedBase ? 1 : 0);
         r[m + i] = static_cast<Limb>(t - carry * kSignedBase);
     };
+    std::int64_t lower = 0;
+    std::int64_t upper = 0;
     std::size_t i = 0;
+    for (; i < n2 - m; ++i) {
+        place(i, r[i], r[2 * m + i], lower);
+        place(m + i, r0High[i], r[3 * m + i], upper);
+    }
     for (; i < m; ++i) {
-        place(i, r[i], r[2 * m + i]);
+        place(i, r[i], r[2 * m + i], lower);
+        place(m + i, r0High[i], 0, upper);
     }
-    for (; i < n2; ++i) {
-        place(i, r0High[i - m], r[2 * m + i]);
-    }
-    for (; i < 2 * m; ++i) {
-        place(i, r0High[i - m], 0);
-    }
-    for (; i < 2 * m + 2; ++i) {
-        place(i, 0, 0);
-    }
-    for (std::size_t j = 3 * m + 2; j < total && carry != 0; ++j) {
-        const std::int64_t t = static_cast<std::int64_t>(r[j]) + carry;
-        carry = (t >= kSignedBase ? 1 : 0) - (t < 0 ? 1 : 0);
-        r[j] = static_cast<Limb>(t - carry * kSignedBase);
-    }
+    place(2 * m, 0, 0, upper);
+    place(2 * m + 1, 0, 0, upper);
+    propagateSigned(r, 3 * m + 2, total, upper);
+    propagateSigned(r, 2 * m, total, lower);
 }
 
 // r = a * b where b is much shorter: a is cut into pieces of nb limbs.

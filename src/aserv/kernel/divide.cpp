@@ -99,10 +99,10 @@ void divide2By1(Limb* q, Limb* a, const Limb* b, std::size_t n, Limb* scratch) {
         divideSchool(q, a, 2 * n, b, n);
         return;
     }
-    const std::size_t low = n / 2;
-    const std::size_t high = n - low;
-    divideStep(q + low, a + low, b, high, low, scratch);
-    divideStep(q, a, b, low, high, scratch);
+    const std::size_t lower = n / 2;
+    const std::size_t upper = n - lower;
+    divideStep(q + lower, a + lower, b, upper, lower, scratch);
+    divideStep(q, a, b, lower, upper, scratch);
 }
 
 // A quotient of m limbs depends little on the divisor's low limbs. With the divisor cut to its
@@ -156,8 +156,8 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     if (nb < kDivideThreshold || quotientLimbs < kDivideThreshold) {
         divideSchool(q, work.data(), na + 1, divisor.data(), nb);
     } else {
-        // Blocks of nb quotient limbs from the bottom up, each from one recursive division; a
-        // shorter block at the top first.
+        // The quotient from the top down in blocks of nb limbs, each from one recursive
+        // division, after a shorter block at the top when nb does not divide its length.
         std::size_t left = quotientLimbs - quotientLimbs % nb;
         const std::size_t top = quotientLimbs - left;
         LimbBuffer scratch(std::max(divisionScratch(nb), stepScratch(top, nb - top)));

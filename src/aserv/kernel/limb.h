@@ -97,7 +97,7 @@ class Divisor {
         inverse_ = slowQuotient(~norm_, ~std::uint64_t{0}, norm_);
     }
 
-    constexpr std::uint64_t value() const {
+    [[nodiscard]] constexpr std::uint64_t value() const {
         return d_;
     }
 
@@ -133,7 +133,7 @@ class Divisor {
         return q1;
     }
 
-    constexpr int shift() const {
+    [[nodiscard]] constexpr int shift() const {
         return shift_;
     }
 
@@ -214,7 +214,7 @@ class BaseMultiplier {
         scaled_ = kBaseDivisor.divide(m, 0, rem);
     }
 
-    constexpr LimbPair split(Limb a) const {
+    [[nodiscard]] constexpr LimbPair split(Limb a) const {
         const Limb high = highWord(mulWide(a, scaled_));
         return {high, a * m_ - high * kBase};
     }

@@ -4,6 +4,7 @@
 // are checked by their residues modulo three moduli; divisions by a = q * b + r with r < b.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,12 +36,7 @@ bool canonical(const std::u16string& s) {
     if (s.empty() || (s.size() > 1 && s[0] == u'0')) {
         return false;
     }
-    for (const char16_t c : s) {
-        if (c < u'0' || c > u'9') {
-            return false;
-        }
-    }
-    return true;
+    return std::ranges::all_of(s, [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
 void checkProduct(const std::u16string& a, const std::u16string& b) {

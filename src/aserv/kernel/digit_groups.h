@@ -82,7 +82,7 @@ inline constexpr std::array<char16_t, 200> kPairs = [] {
 }();
 
 inline void write2(char16_t* out, std::uint32_t v) {
-    std::memcpy(out, &kPairs[std::size_t{2} * v], 2 * sizeof(char16_t));
+    std::memcpy(out, &kPairs[static_cast<std::size_t>(2 * v)], 2 * sizeof(char16_t));
 }
 
 #if defined(__SSE2__)

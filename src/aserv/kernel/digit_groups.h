@@ -82,7 +82,9 @@ inline constexpr std::array<char16_t, 200> kPairs = [] {
 }();
 
 inline void write2(char16_t* out, std::uint32_t v) {
-    std::memcpy(out, &kPairs[static_cast<std::size_t>(2 * v)], 2 * sizeof(char16_t));
+    // v < 100. The index stays a 32-bit product: the 64-bit form compiled to code that measured a
+    // fifth slower in short point additions.
+    std::memcpy(out, &kPairs[2 * v], 2 * sizeof(char16_t));  // NOLINT(*-implicit-widening-*)
 }
 
 #if defined(__SSE2__)

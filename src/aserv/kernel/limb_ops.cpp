@@ -14,32 +14,34 @@ int compareLimbs(const Limb* a, const Limb* b, std::size_t n) {
     return 0;
 }
 
-// The carry passes from limb to limb, so the limbs of b are added in two halves side by side, and
+namespace {
+
+// r[0..na) = a op b for na >= nb, where step(x, y, carry) is one limb of the operation with its
+// 0/1 carry (or borrow) in and out, and bump(x, carry) passes a carry of 1 into the limb x. The
+// carry passes from limb to limb, so the limbs of b are worked in two halves side by side, and
 // the lower half's carry is then taken up through the upper half. (When the upper half carries
-// out, its limbs are not all nines, so the lower half's carry stops inside it: the carry out
-// stays 0 or 1.)
-Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+// out, its limbs are not all nines after an addition, nor all zeros after a subtraction, so the
+// lower half's carry stops inside it: the carry out stays 0 or 1.) Returns the carry out.
+template <typename Step, typename Bump>
+Limb twoHalves(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb, Step step,
+               Bump bump) {
     const std::size_t half = nb / 2;
     Limb low = 0;
     Limb carry = 0;
     for (std::size_t i = 0; i < half; ++i) {
-        r[i] = addWithCarry(a[i], b[i], low);
-        r[half + i] = addWithCarry(a[half + i], b[half + i], carry);
+        r[i] = step(a[i], b[i], low);
+        r[half + i] = step(a[half + i], b[half + i], carry);
     }
     if (nb % 2 != 0) {
-        r[nb - 1] = addWithCarry(a[nb - 1], b[nb - 1], carry);
+        r[nb - 1] = step(a[nb - 1], b[nb - 1], carry);
     }
     for (std::size_t i = half; i < nb && low != 0; ++i) {
-        const Limb s = r[i] + 1;
-        low = s == kBase ? 1 : 0;
-        r[i] = low != 0 ? 0 : s;
+        r[i] = bump(r[i], low);
     }
     carry += low;
     std::size_t i = nb;
     for (; i < na && carry != 0; ++i) {
-        const Limb s = a[i] + 1;
-        carry = s == kBase ? 1 : 0;
-        r[i] = carry != 0 ? 0 : s;
+        r[i] = bump(a[i], carry);
     }
     if (r != a) {
         std::copy(a + i, a + na, r + i);
@@ -47,38 +49,28 @@ Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t
     return carry;
 }
 
-// As in addWithCarry, the borrow is a 0/1 word and the base goes back through a mask. As in
-// addLimbs, b is taken off in two halves side by side.
+}  // namespace
+
+Limb addLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const auto step = [](Limb x, Limb y, Limb& carry) { return addWithCarry(x, y, carry); };
+    return twoHalves(r, a, na, b, nb, step, [](Limb x, Limb& carry) {
+        const Limb s = x + 1;
+        carry = s == kBase ? 1 : 0;
+        return carry != 0 ? 0 : s;
+    });
+}
+
+// As in addWithCarry, the borrow is a 0/1 word and the base goes back through a mask.
 Limb subLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
     const auto step = [](Limb x, Limb y, Limb& borrow) {
         y += borrow;
         borrow = x < y ? 1U : 0U;
         return x - y + (kBase & (0 - borrow));
     };
-    const std::size_t half = nb / 2;
-    Limb low = 0;
-    Limb borrow = 0;
-    for (std::size_t i = 0; i < half; ++i) {
-        r[i] = step(a[i], b[i], low);
-        r[half + i] = step(a[half + i], b[half + i], borrow);
-    }
-    if (nb % 2 != 0) {
-        r[nb - 1] = step(a[nb - 1], b[nb - 1], borrow);
-    }
-    for (std::size_t i = half; i < nb && low != 0; ++i) {
-        low = r[i] == 0 ? 1 : 0;
-        r[i] = low != 0 ? kBase - 1 : r[i] - 1;
-    }
-    borrow += low;
-    std::size_t i = nb;
-    for (; i < na && borrow != 0; ++i) {
-        borrow = a[i] == 0 ? 1 : 0;
-        r[i] = borrow != 0 ? kBase - 1 : a[i] - 1;
-    }
-    if (r != a) {
-        std::copy(a + i, a + na, r + i);
-    }
-    return borrow;
+    return twoHalves(r, a, na, b, nb, step, [](Limb x, Limb& borrow) {
+        borrow = x == 0 ? 1 : 0;
+        return borrow != 0 ? kBase - 1 : x - 1;
+    });
 }
 
 Limb mulLimb(Limb* r, const Limb* a, std::size_t n, Limb m) {

@@ -15,6 +15,9 @@
 #                            check nothing is left
 set -euo pipefail
 
+# shellcheck source=tests/wine-program.sh
+source "$(dirname "$0")/../wine-program.sh"
+
 loader=$1
 system='C:\windows\'$2
 export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -24,20 +27,20 @@ shift 4
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wine64=$(dirname "$loader")/wine64
-    WINELOADER=$wine64 "$wine64" wineboot -i >/dev/null 2>&1
+    WINELOADER=$wine64 wine_program "$wine64" wineboot -i >/dev/null 2>&1
     wineserver -w
 fi
 # Programs that a test program starts go through the same loader.
 export WINELOADER=$loader
 
 windows_path() {
-    "$loader" winepath -w "$1" 2>/dev/null
+    wine_program "$loader" winepath -w "$1" 2>/dev/null
 }
 
 system_program() {
     local name=$1
     shift
-    "$loader" "$system\\$name.exe" "$@"
+    wine_program "$loader" "$system\\$name.exe" "$@"
 }
 
 registry_dump() {
@@ -64,20 +67,20 @@ case $command in
             fi
             arguments+=("$argument")
         done
-        "$loader" "${arguments[@]}" | tr -d '\r'
+        wine_program "$loader" "${arguments[@]}" | tr -d '\r'
         ;;
     registry)
         dll=$(windows_path "$1")
         tester=$2
         system_program regsvr32 /s "$dll"
-        "$loader" "$tester" registered "$dll" | tr -d '\r'
+        wine_program "$loader" "$tester" registered "$dll" | tr -d '\r'
         first=$(registry_dump)
         [ -n "$first" ] || { echo "reg shows no registration"; exit 1; }
         system_program regsvr32 /s "$dll"
         [ "$first" = "$(registry_dump)" ] || { echo "registering twice changed the registry"; exit 1; }
         system_program regsvr32 /u /s "$dll"
         system_program regsvr32 /u /s "$dll" || { echo "unregistering twice failed"; exit 1; }
-        "$loader" "$tester" unregistered | tr -d '\r'
+        wine_program "$loader" "$tester" unregistered | tr -d '\r'
         ;;
     *) echo "unknown command: $command" >&2; exit 2 ;;
 esac

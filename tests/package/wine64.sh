@@ -3,8 +3,11 @@
 # Programs start through the 64-bit loader, which works whether or not wine32 is installed.
 export WINELOADER=/usr/lib/wine/wine64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+# shellcheck source=tests/wine-program.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../wine-program.sh"
+
 wine64() {
-    "$WINELOADER" "$@"
+    wine_program "$WINELOADER" "$@"
 }
 
 # fresh_prefix DIR: makes DIR a new Wine prefix, whatever it held before, and selects it.

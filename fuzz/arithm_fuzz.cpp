@@ -19,8 +19,8 @@
 #include "general/int_mult.h"
 #include "general/real_add_sub.h"
 #include "general/real_mult.h"
-#include "int16.h"
 #include "result_codes.h"
+#include "text/int16.h"
 
 namespace kestrum::fuzz {
 

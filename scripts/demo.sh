@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# faketime lets the build stop widl's clock, so the demo's DLL is the one a release build gives.
 bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools \
-    libwine-dev wine wine64
+    libwine-dev wine wine64 faketime
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target kestrum_com -j "$(nproc)" >/dev/null
 

@@ -1,6 +1,6 @@
 #include "result_codes.h"
 
-#include "aserv_error.h"
+#include "text/aserv_error.h"
 
 namespace kestrum::api {
 

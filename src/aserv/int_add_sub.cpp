@@ -2,13 +2,13 @@
 
 #include <utility>
 
-#include "digit_operands.h"
+#include "digits/digit_operands.h"
+#include "digits/magnitude_add_sub.h"
+#include "digits/operand.h"
 #include "general/int_add_sub.h"
-#include "int16.h"
 #include "kernel/kernel.h"
-#include "magnitude_add_sub.h"
-#include "operand.h"
-#include "word_arithmetic.h"
+#include "text/int16.h"
+#include "word/word_arithmetic.h"
 
 namespace kestrum::aserv {
 

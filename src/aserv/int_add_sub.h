@@ -2,7 +2,7 @@
 // other, with one sign character fewer, so the mutual recursion ends.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

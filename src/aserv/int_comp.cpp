@@ -2,14 +2,14 @@
 
 #include <optional>
 
-#include "digit_operands.h"
+#include "digits/digit_operands.h"
+#include "digits/operand.h"
 #include "general/int_comp.h"
-#include "int16.h"
 #include "kernel/digit_runs.h"
 #include "kernel/kernel.h"
-#include "number_text.h"
-#include "operand.h"
-#include "word_arithmetic.h"
+#include "text/int16.h"
+#include "text/number_text.h"
+#include "word/word_arithmetic.h"
 
 namespace kestrum::aserv {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

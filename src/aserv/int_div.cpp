@@ -4,12 +4,12 @@
 #include <cstddef>
 #include <utility>
 
+#include "digits/operand.h"
 #include "general/int_comp.h"
 #include "general/int_div.h"
 #include "kernel/kernel.h"
-#include "number_text.h"
-#include "operand.h"
-#include "word_arithmetic.h"
+#include "text/number_text.h"
+#include "word/word_arithmetic.h"
 
 namespace kestrum::aserv {
 

@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <utility>
 
-#include "int16.h"
+#include "digits/operand.h"
 #include "kernel/kernel.h"
-#include "number_text.h"
-#include "operand.h"
-#include "word_arithmetic.h"
+#include "text/int16.h"
+#include "text/number_text.h"
+#include "word/word_arithmetic.h"
 
 namespace kestrum::aserv {
 

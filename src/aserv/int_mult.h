@@ -1,7 +1,7 @@
 // Integer multiplication.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

@@ -1,8 +1,8 @@
 #include "real_add_sub.h"
 
+#include "digits/point_digits_add_sub.h"
 #include "general/real_add_sub.h"
 #include "int_add_sub.h"
-#include "point_digits_add_sub.h"
 
 namespace kestrum::aserv {
 

@@ -3,7 +3,7 @@
 // intSub, and the point is put back counted from the right.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

@@ -2,7 +2,7 @@
 
 #include "general/real_mult.h"
 #include "int_mult.h"
-#include "word_arithmetic.h"
+#include "word/word_arithmetic.h"
 
 namespace kestrum::aserv {
 

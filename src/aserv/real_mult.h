@@ -1,7 +1,7 @@
 // Multiplication of numbers with a decimal point.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

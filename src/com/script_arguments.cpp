@@ -17,10 +17,12 @@ VARIANT& dereference(VARIANT& argument) noexcept {
     return V_VT(&argument) == (VT_VARIANT | VT_BYREF) ? *V_VARIANTREF(&argument) : argument;
 }
 
+bool isNull(const VARIANT& value) noexcept {
+    return V_VT(&value) == VT_NULL || V_VT(&value) == (VT_NULL | VT_BYREF);
+}
+
 bool isEmptyOrNull(const VARIANT& value) noexcept {
-    const VARTYPE type = V_VT(&value);
-    return type == VT_EMPTY || type == VT_NULL || type == (VT_EMPTY | VT_BYREF) ||
-           type == (VT_NULL | VT_BYREF);
+    return V_VT(&value) == VT_EMPTY || V_VT(&value) == (VT_EMPTY | VT_BYREF) || isNull(value);
 }
 
 // Conversion failures other than a lack of memory or an overflow read as a type mismatch.
@@ -71,9 +73,14 @@ HRESULT ScriptArguments::readOperand(UINT index, OperandText& text) noexcept {
             text.borrow(*V_BSTRREF(&given));
             return S_OK;
         }
-        if (VARIANT& value = dereference(given); V_VT(&value) == VT_BSTR) {
+        VARIANT& value = dereference(given);
+        if (V_VT(&value) == VT_BSTR) {
             text.borrow(V_BSTR(&value));
             return S_OK;
+        }
+        // A Null operand is no number: the caller's value is missing (a Null database field).
+        if (isNull(value)) {
+            return fail(index, DISP_E_TYPEMISMATCH);
         }
     }
     api::AutoStringHolder converted;

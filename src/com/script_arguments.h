@@ -40,7 +40,8 @@ class ScriptArguments {
     // The text of parameter `index` (0 for the first): a string, Empty or Null (the empty
     // text) or any value that converts to a string; numbers convert with the invariant locale.
     // readText always makes a copy that the caller owns; readOperand reads a string in place
-    // when the argument is one, by value, by typed reference or through a VARIANT reference.
+    // when the argument is one, by value, by typed reference or through a VARIANT reference,
+    // and refuses Null as a type mismatch, as the VB runtime does for a string parameter.
     HRESULT readText(UINT index, api::AutoStringHolder& text) noexcept;
     HRESULT readOperand(UINT index, OperandText& text) noexcept;
 

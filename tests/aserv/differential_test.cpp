@@ -20,7 +20,7 @@
 #include "general/int_mult.h"
 #include "general/real_add_sub.h"
 #include "general/real_mult.h"
-#include "int16.h"
+#include "text/int16.h"
 
 namespace kestrum::aserv {
 namespace {

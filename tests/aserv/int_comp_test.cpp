@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "aserv_error.h"
+#include "text/aserv_error.h"
 
 namespace kestrum::aserv {
 namespace {

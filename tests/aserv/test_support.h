@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "aserv_error.h"
-#include "text.h"
+#include "text/aserv_error.h"
+#include "text/text.h"
 
 namespace kestrum::aserv::support {
 

@@ -1,5 +1,5 @@
 ' A VBScript client of Kestrum.Arithm: every method with literals and variables, idiv filling
-' its variables, Empty operands, and errors read through the Err object.
+' its variables, Empty operands, Null refused, and errors read through the Err object.
 Option Explicit
 
 Dim failures : failures = 0
@@ -85,6 +85,19 @@ Expect "overflow error number", Err.Number, CLng(6)
 Err.Clear
 result = o.iadd("1", "2")
 Expect "success clears Err", Err.Number, CLng(0)
+' Null is no operand (a Null field, say): type mismatch, and nothing is written.
+result = "stale"
+result = o.iadd(Null, "1")
+Expect "Null operand error number", Err.Number, CLng(13)
+Expect "no result for a Null operand", result, "stale"
+Err.Clear
+a = Null : m = "m" : r = "r" : er = 5
+o.idiv "7", a, m, r, er
+Expect "Null divisor error number", Err.Number, CLng(13)
+Expect "m untouched after a Null operand", m, "m"
+Expect "r untouched after a Null operand", r, "r"
+Expect "er untouched after a Null operand", er, CInt(5)
+Err.Clear
 On Error GoTo 0
 
 WScript.Echo "client_test.vbs: " & failures & " failed checks"

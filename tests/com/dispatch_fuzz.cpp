@@ -4,6 +4,7 @@
 // many types by value, by typed reference and through VARIANT references, sometimes one
 // variable passed twice. Each call is checked against the argument rules and against the same
 // operation made through the vtable with the operand texts converted as Invoke converts them.
+// A Null operand fails as a type mismatch before anything is written.
 // No argument may change except the variables that idiv writes its outputs into.
 // Arguments: [calls] [seed].
 #include <windows.h>
@@ -406,16 +407,26 @@ bool isNullReference(const VARIANT& argument) {
     return (V_VT(&argument) & VT_BYREF) != 0 && V_BYREF(&argument) == nullptr;
 }
 
+// The value an argument holds or refers to (through a VARIANT reference); not for null
+// references.
+VARIANT* valueOf(const VARIANT& argument) {
+    VARIANT* value = const_cast<VARIANT*>(&argument);
+    return V_VT(value) == (VT_VARIANT | VT_BYREF) ? V_VARIANTREF(value) : value;
+}
+
+// Whether the argument is Null, by value, through a VARIANT reference or by typed reference.
+bool holdsNull(const VARIANT& argument) {
+    return !isNullReference(argument) &&
+           (V_VT(valueOf(argument)) & ~VT_BYREF) == static_cast<VARTYPE>(VT_NULL);
+}
+
 // What Invoke reads from an argument as `type` (VT_BSTR or VT_I2): Empty and Null read as
 // Empty, anything else converts with the invariant locale. Returns the failure Invoke reports.
 HRESULT readArgument(const VARIANT& argument, VARTYPE type, Variant& read) {
     if (isNullReference(argument)) {
         return DISP_E_TYPEMISMATCH;
     }
-    VARIANT* value = const_cast<VARIANT*>(&argument);
-    if (V_VT(value) == (VT_VARIANT | VT_BYREF)) {
-        value = V_VARIANTREF(value);
-    }
+    VARIANT* value = valueOf(argument);
     const auto held = static_cast<VARTYPE>(V_VT(value) & ~VT_BYREF);
     if (held == VT_EMPTY || held == VT_NULL) {
         return S_OK;
@@ -465,15 +476,21 @@ struct Expectation {
     std::map<std::size_t, short> shorts;
 };
 
+// An operand as Invoke reads it: like an output's input, except that Null is no number and
+// fails as a type mismatch.
+HRESULT readOperand(const VARIANT& argument, Variant& read) {
+    return holdsNull(argument) ? DISP_E_TYPEMISMATCH : readArgument(argument, VT_BSTR, read);
+}
+
 HRESULT readOperands(const CallArguments& arguments, Variant& a1, Variant& a2,
                      Expectation& expected) {
     const UINT count = static_cast<UINT>(arguments.count());
-    HRESULT code = readArgument(arguments.argument(kA1), VT_BSTR, a1);
+    HRESULT code = readOperand(arguments.argument(kA1), a1);
     if (code < 0) {
         expected.argumentError = count - 1 - kA1;
         return code;
     }
-    code = readArgument(arguments.argument(kA2), VT_BSTR, a2);
+    code = readOperand(arguments.argument(kA2), a2);
     if (code < 0) {
         expected.argumentError = count - 1 - kA2;
     }

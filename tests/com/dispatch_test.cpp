@@ -62,6 +62,15 @@ class Arguments {
         return variable;
     }
 
+    // A VARIANT reference to a variable set to Null (or, with VT_EMPTY, never assigned).
+    VARIANT& variableOfType(VARTYPE type) {
+        VARIANT& variable = variables_.emplace_back();
+        VariantInit(&variable);
+        V_VT(&variable) = type;
+        add(VT_VARIANT | VT_BYREF).pvarVal = &variable;
+        return variable;
+    }
+
     VARIANT& variableShort(short value) {
         VARIANT& variable = variables_.emplace_back();
         VariantInit(&variable);
@@ -193,8 +202,14 @@ void testArgumentForms(IDispatch& dispatch) {
     {
         Arguments arguments;
         arguments.empty();
-        arguments.null();
-        check(callText(dispatch, kIadd, arguments) == L"0", "Empty and Null are empty texts");
+        arguments.text(L"5");
+        check(callText(dispatch, kIadd, arguments) == L"5", "Empty is the empty text");
+    }
+    {
+        Arguments arguments;
+        arguments.text(L"-5");
+        arguments.variableOfType(VT_EMPTY);
+        check(callText(dispatch, kIadd, arguments) == L"-5", "an Empty variable is the empty text");
     }
     {
         // The user's locale writes 1,5: numbers still convert with a point.
@@ -247,6 +262,86 @@ void testDivisionWriteBack(IDispatch& dispatch) {
                   "idiv by zero");
         check(text(m) == L"0" && text(r) == L"0" && er == 1, "typed references written back");
     }
+}
+
+// Null is no operand: a1 or a2 holding Null, by value or by reference, fails as a type mismatch
+// that names the first such argument, and the call writes neither its result nor idiv's outputs.
+void testNullOperands(IDispatch& dispatch) {
+    enum class Operand { kNumber, kNullValue, kNullVariable, kNullTypedReference };
+    struct NullCase {
+        const char* name;
+        DISPID member;
+        Operand a1;
+        Operand a2;
+    };
+    const NullCase cases[] = {
+        {"iadd(Null, 7)", kIadd, Operand::kNullValue, Operand::kNumber},
+        {"iadd(7, Null)", kIadd, Operand::kNumber, Operand::kNullValue},
+        {"radd(Null variable, 7)", kRadd, Operand::kNullVariable, Operand::kNumber},
+        {"icomp(7, Null variable)", kIcomp, Operand::kNumber, Operand::kNullVariable},
+        {"iadd(7, typed Null reference)", kIadd, Operand::kNumber, Operand::kNullTypedReference},
+        {"iadd(Null, Null)", kIadd, Operand::kNullValue, Operand::kNullVariable},
+        {"idiv(Null, 7, m, r, er)", kIdiv, Operand::kNullValue, Operand::kNumber},
+        {"idiv(7, Null variable, m, r, er)", kIdiv, Operand::kNumber, Operand::kNullVariable},
+        {"idiv(typed Null reference, 7, m, r, er)", kIdiv, Operand::kNullTypedReference,
+         Operand::kNumber},
+    };
+    LONG placeholder = 0;
+    for (const NullCase& step : cases) {
+        Arguments arguments;
+        for (const Operand operand : {step.a1, step.a2}) {
+            switch (operand) {
+                case Operand::kNumber:
+                    arguments.text(L"7");
+                    break;
+                case Operand::kNullValue:
+                    arguments.null();
+                    break;
+                case Operand::kNullVariable:
+                    arguments.variableOfType(VT_NULL);
+                    break;
+                case Operand::kNullTypedReference:
+                    // A reference to a Null, not a null reference: nothing is read through it.
+                    arguments.typedReference(VT_NULL, &placeholder);
+                    break;
+            }
+        }
+        const bool division = step.member == kIdiv;
+        VARIANT* m = division ? &arguments.variableText(L"m") : nullptr;
+        VARIANT* r = division ? &arguments.variableText(L"r") : nullptr;
+        VARIANT* er = division ? &arguments.variableShort(5) : nullptr;
+        VARIANT result;
+        VariantInit(&result);
+        EXCEPINFO exception{};
+        UINT argumentError = 99;
+        checkCode(arguments.invoke(dispatch, step.member, &result, &exception, &argumentError),
+                  DISP_E_TYPEMISMATCH, step.name);
+        const UINT count = division ? 5 : 2;
+        const UINT nullParameter = step.a1 != Operand::kNumber ? 0 : 1;
+        check(argumentError == count - 1 - nullParameter,
+              std::string(step.name) + ": puArgErr names the first Null");
+        check(V_VT(&result) == VT_EMPTY, std::string(step.name) + ": no result");
+        check(exception.scode == 0 && exception.bstrSource == nullptr,
+              std::string(step.name) + ": no exception");
+        if (division) {
+            check(text(V_BSTR(m)) == L"m" && text(V_BSTR(r)) == L"r" && V_I2(er) == 5,
+                  std::string(step.name) + ": m, r and er untouched");
+        }
+        VariantClear(&result);
+    }
+
+    // The outputs of idiv are variables to write into: Null there reads as the empty text or 0.
+    Arguments arguments;
+    arguments.text(L"100");
+    arguments.text(L"7");
+    VARIANT& m = arguments.variableOfType(VT_NULL);
+    VARIANT& r = arguments.variableOfType(VT_NULL);
+    VARIANT& er = arguments.variableOfType(VT_NULL);
+    checkCode(arguments.invoke(dispatch, kIdiv, nullptr, nullptr, nullptr), S_OK,
+              "idiv into Null variables");
+    check(V_VT(&m) == VT_BSTR && text(V_BSTR(&m)) == L"14" && V_VT(&r) == VT_BSTR &&
+              text(V_BSTR(&r)) == L"2" && V_VT(&er) == VT_I2 && V_I2(&er) == 0,
+          "Null outputs take the quotient, the remainder and er");
 }
 
 // One variable passed as an operand and as an output of idiv: the division reads the operand as
@@ -451,6 +546,7 @@ int main() {
             testNames(*dispatch.get());
             testArgumentForms(*dispatch.get());
             testDivisionWriteBack(*dispatch.get());
+            testNullOperands(*dispatch.get());
             testSharedDivisionVariables(*dispatch.get());
             testOperandsInPlace(*dispatch.get());
             testFailures(*dispatch.get());

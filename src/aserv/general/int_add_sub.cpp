@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "general/int_comp.h"
-#include "int16.h"
-#include "no_spaces.h"
-#include "number_text.h"
+#include "text/int16.h"
+#include "text/no_spaces.h"
+#include "text/number_text.h"
 
 namespace kestrum::aserv::general {
 

@@ -4,7 +4,7 @@
 // to each other with one sign character fewer, so the mutual recursion ends.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv::general {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv::general {
 

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "general/int_add_sub.h"
-#include "int16.h"
-#include "no_spaces.h"
-#include "number_text.h"
+#include "text/int16.h"
+#include "text/no_spaces.h"
+#include "text/number_text.h"
 
 namespace kestrum::aserv::general {
 

@@ -3,7 +3,7 @@
 // entry point one namespace up multiplies faster with the same outcome.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv::general {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "general/int_add_sub.h"
-#include "int16.h"
-#include "no_spaces.h"
-#include "number_text.h"
-#include "point_split.h"
+#include "text/int16.h"
+#include "text/no_spaces.h"
+#include "text/number_text.h"
+#include "text/point_split.h"
 
 namespace kestrum::aserv::general {
 

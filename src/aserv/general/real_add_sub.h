@@ -4,7 +4,7 @@
 // points one namespace up run the same steps with their faster integer operations.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv::general {
 

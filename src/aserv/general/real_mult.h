@@ -3,7 +3,7 @@
 // parameter, so the entry point one namespace up runs the same steps with its faster one.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv::general {
 

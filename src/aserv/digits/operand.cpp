@@ -1,8 +1,8 @@
-#include "operand.h"
+#include "digits/operand.h"
 
-#include "int16.h"
 #include "kernel/digit_runs.h"
-#include "no_spaces.h"
+#include "text/int16.h"
+#include "text/no_spaces.h"
 
 namespace kestrum::aserv {
 

@@ -1,4 +1,4 @@
-#include "magnitude_add_sub.h"
+#include "digits/magnitude_add_sub.h"
 
 #include <cstddef>
 #include <utility>

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "text.h"
-#include "text_ops.h"
+#include "text/text.h"
+#include "text/text_ops.h"
 
 namespace kestrum::aserv {
 

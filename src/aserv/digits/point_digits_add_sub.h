@@ -4,7 +4,7 @@
 // the general path gives: its integer step can only come out canonical for such operands.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

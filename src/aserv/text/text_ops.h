@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "aserv_error.h"
-#include "text.h"
+#include "text/aserv_error.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

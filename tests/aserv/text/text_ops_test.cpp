@@ -1,10 +1,10 @@
-#include "text_ops.h"
+#include "text/text_ops.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 
-#include "aserv_error.h"
+#include "text/aserv_error.h"
 
 namespace kestrum::aserv {
 namespace {

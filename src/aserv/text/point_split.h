@@ -5,8 +5,8 @@
 #include <array>
 #include <cstddef>
 
-#include "text.h"
-#include "text_ops.h"
+#include "text/text.h"
+#include "text/text_ops.h"
 
 namespace kestrum::aserv {
 

@@ -1,4 +1,4 @@
-#include "word_operand.h"
+#include "word/word_operand.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "no_spaces.h"
+#include "text/no_spaces.h"
 
 #include <gtest/gtest.h>
 
-#include "aserv_error.h"
+#include "text/aserv_error.h"
 
 namespace kestrum::aserv {
 namespace {

@@ -1,11 +1,11 @@
-#include "word_arithmetic.h"
+#include "word/word_arithmetic.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 
 #include "kernel/limb.h"
-#include "word_operand.h"
+#include "word/word_operand.h"
 
 namespace kestrum::aserv {
 

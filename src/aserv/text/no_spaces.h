@@ -1,7 +1,7 @@
 // Blank removal, the first step of every operation.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

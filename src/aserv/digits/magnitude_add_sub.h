@@ -4,7 +4,7 @@
 // carry slot are settled before the digits are written, so the text is written once.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

@@ -1,9 +1,9 @@
-#include "no_spaces.h"
+#include "text/no_spaces.h"
 
 #include <cstddef>
 #include <cstdint>
 
-#include "int16.h"
+#include "text/int16.h"
 
 namespace kestrum::aserv {
 

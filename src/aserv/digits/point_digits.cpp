@@ -1,8 +1,8 @@
-#include "point_digits.h"
+#include "digits/point_digits.h"
 
-#include "int16.h"
 #include "kernel/digit_runs.h"
 #include "kernel/kernel.h"
+#include "text/int16.h"
 
 namespace kestrum::aserv {
 

@@ -3,7 +3,7 @@
 // word operation either declines and writes nothing, or gives exactly what the general path
 // gives. The entry points, which try the word paths first, are compared the same way on random
 // short operands.
-#include "word_arithmetic.h"
+#include "word/word_arithmetic.h"
 
 #include <gtest/gtest.h>
 

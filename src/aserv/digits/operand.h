@@ -2,8 +2,8 @@
 // whether its magnitude is made of digits only.
 #pragma once
 
-#include "number_text.h"
-#include "text.h"
+#include "text/number_text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

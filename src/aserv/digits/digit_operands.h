@@ -4,7 +4,7 @@
 #pragma once
 
 #include "kernel/kernel.h"
-#include "number_text.h"
+#include "text/number_text.h"
 
 namespace kestrum::aserv {
 

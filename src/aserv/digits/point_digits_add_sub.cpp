@@ -1,15 +1,15 @@
-#include "point_digits_add_sub.h"
+#include "digits/point_digits_add_sub.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <utility>
 
-#include "int16.h"
+#include "digits/point_digits.h"
+#include "digits/point_result.h"
 #include "kernel/digit_runs.h"
 #include "kernel/kernel.h"
-#include "point_digits.h"
-#include "point_result.h"
+#include "text/int16.h"
 
 namespace kestrum::aserv {
 

@@ -10,7 +10,7 @@
 #include <cstddef>
 
 #include "kernel/kernel.h"
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace kestrum::aserv {
 

@@ -2,8 +2,9 @@
 // number of objects that made large calls, one large call takes little at its peak, threads
 // that call at once get their own results, threads that end leave nothing behind, and the DLL
 // unloads cleanly, also while a thread that called it lives on.
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 
 #include <cstddef>
 #include <cstdint>

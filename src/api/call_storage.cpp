@@ -10,10 +10,9 @@ namespace {
 // others work on the heap.
 constexpr std::uint32_t kPoolSize = 8;
 
-// The pool. Constant-initialized, so that it is ready before any code runs; destroyed (its kept
-// blocks freed) when the program ends or the library is unloaded.
+// The pool, destroyed (its kept blocks freed) when the program ends or the library is unloaded.
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
-constinit std::array<CallStorage, kPoolSize> pool;
+std::array<CallStorage, kPoolSize> pool;
 
 // Where the search for a free storage starts on each thread: handed out in turn on a thread's
 // first call, so that a thread keeps coming back to the storage it has warmed and threads that

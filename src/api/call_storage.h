@@ -47,8 +47,6 @@ class alignas(64) CallStorage {
         std::u16string own_;
     };
 
-    constexpr CallStorage() noexcept = default;
-
   private:
     static constexpr std::size_t kKeptTextUnits = std::size_t{64} << 10;
     static constexpr std::size_t kKeptScratchBytes = std::size_t{896} << 10;

@@ -29,6 +29,8 @@ class Variable {
     explicit Variable(std::u16string_view text) : value_(autoStringAlloc(text)) {}
     Variable(const Variable&) = delete;
     Variable& operator=(const Variable&) = delete;
+    Variable(Variable&&) = delete;
+    Variable& operator=(Variable&&) = delete;
     ~Variable() { autoStringFree(value_); }
 
     AutoString* address() { return &value_; }
@@ -162,6 +164,7 @@ int mismatchesOnThreads(const std::vector<Case>& cases, const std::vector<Outcom
 TEST(CallStorage, ThreadsCallingAtOnceGetTheResultsOfOneThread) {
     const std::vector<Case> cases = mixedCases();
     std::vector<Outcome> expected;
+    expected.reserve(cases.size());
     for (const Case& call : cases) {
         expected.push_back(callOn(Arithm(), call));
     }
@@ -175,6 +178,7 @@ TEST(CallStorage, ThreadsCallingAtOnceGetTheResultsOfOneThread) {
 TEST(CallStorage, CallsWhileEveryKeptStorageIsLentWorkOnTheirOwn) {
     const std::vector<Case> cases = mixedCases();
     std::vector<Outcome> expected;
+    expected.reserve(cases.size());
     for (const Case& call : cases) {
         expected.push_back(callOn(Arithm(), call));
     }

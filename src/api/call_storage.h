@@ -3,12 +3,12 @@
 // from. It belongs to no object: a small pool of such storages serves all the calls of the
 // process, so that a run of calls costs few allocations besides the returned strings however
 // many objects make them. A call borrows a storage for its duration and gives it back when it
-// ends; a call that finds every storage lent (more threads inside calls at once than the pool
-// holds, or a call nested in another on the same thread) works on a text of its own and takes
-// its temporaries from the heap. Each storage is bounded: a text longer than 64 Ki code units
-// and stored blocks beyond 896 KiB are given back when a call ends, so that a storage keeps at
-// most about 1 MiB between calls. What the pool keeps is freed when the program ends or the
-// library is unloaded.
+// ends, so that a thread that ends leaves nothing behind. A call that finds every storage lent
+// (more calls under way at once than the pool holds, counting calls nested in others) works on
+// a text of its own and takes its temporaries from the heap. Each storage is bounded: a text
+// longer than 64 Ki code units and stored blocks beyond 896 KiB are given back when a call ends,
+// so that a storage keeps at most about 1 MiB between calls. What the pool keeps is freed when
+// the program ends or the library is unloaded.
 #pragma once
 
 #include <atomic>

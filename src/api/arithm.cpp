@@ -3,6 +3,7 @@
 #include <new>
 
 #include "aserv.h"
+#include "call_storage.h"
 #include "result_codes.h"
 
 namespace kestrum::api {
@@ -27,13 +28,13 @@ ResultCode currentFailure() noexcept {
 }
 
 ResultCode callStringProcedure(StringProcedure procedure, AutoString* a1, AutoString* a2,
-                               AutoString* result, CallStorage& storage) noexcept {
+                               AutoString* result) noexcept {
     if (a1 == nullptr || a2 == nullptr || result == nullptr) {
         return kNullPointer;
     }
     *result = nullptr;
     try {
-        CallStorage::Loan loan(storage);
+        CallStorage::Loan loan;
         Text& local = loan.text();
         procedure(autoStringView(*a1), autoStringView(*a2), local);
         AutoString value = autoStringAlloc(local);
@@ -64,15 +65,15 @@ bool storeIfChanged(AutoString* target, TextView text) noexcept {
 }  // namespace
 
 ResultCode Arithm::iadd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intAdd, a1, a2, result, storage_);
+    return callStringProcedure(aserv::intAdd, a1, a2, result);
 }
 
 ResultCode Arithm::isub(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intSub, a1, a2, result, storage_);
+    return callStringProcedure(aserv::intSub, a1, a2, result);
 }
 
 ResultCode Arithm::imult(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intMult, a1, a2, result, storage_);
+    return callStringProcedure(aserv::intMult, a1, a2, result);
 }
 
 ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoString* r,
@@ -82,7 +83,7 @@ ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoStrin
     }
     ResultCode code = kSuccess;
     try {
-        const CallStorage::Loan loan(storage_);
+        const CallStorage::Loan loan;
         // The division writes its outputs in place; it works on copies of the client's m, r and
         // er, which are copied back as they stand when it ends, normally or by an error.
         Text quotient(autoStringView(*m));
@@ -104,15 +105,15 @@ ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoStrin
 }
 
 ResultCode Arithm::radd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realAdd, a1, a2, result, storage_);
+    return callStringProcedure(aserv::realAdd, a1, a2, result);
 }
 
 ResultCode Arithm::rsub(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realSub, a1, a2, result, storage_);
+    return callStringProcedure(aserv::realSub, a1, a2, result);
 }
 
 ResultCode Arithm::rmult(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realMult, a1, a2, result, storage_);
+    return callStringProcedure(aserv::realMult, a1, a2, result);
 }
 
 ResultCode Arithm::icomp(AutoString* a1, AutoString* a2, std::int16_t* result) const noexcept {

@@ -1,13 +1,13 @@
 // Arithm: the eight operations that clients call, each a thin method over one arithmetic
 // procedure. Operands and results are automation strings passed by the address of the client's
 // variable; every method returns a result code (0 on success, 0x800A0000 + n for run-time error
-// n, E_POINTER for a null address, E_OUTOFMEMORY) and never throws.
+// n, E_POINTER for a null address, E_OUTOFMEMORY) and never throws. An object holds no state:
+// its calls work in storage borrowed for their duration (call_storage.h).
 #pragma once
 
 #include <cstdint>
 
 #include "automation_string.h"
-#include "call_storage.h"
 
 namespace kestrum::api {
 
@@ -30,9 +30,6 @@ class Arithm {
 
     // -1, 0 or 1 into *result; 0 on failure.
     ResultCode icomp(AutoString* a1, AutoString* a2, std::int16_t* result) const noexcept;
-
-  private:
-    mutable CallStorage storage_;
 };
 
 }  // namespace kestrum::api

@@ -1,10 +1,14 @@
-// What an object keeps from call to call for the work of its calls: the text its results are
-// built in before they are copied out to the client, and the store that the kernel's temporaries
-// (limb, transform and division buffers) come from. So a run of calls costs few allocations
-// besides the returned strings. Both are bounded: a text longer than 64 Ki code units and stored
-// blocks beyond 896 KiB are given back when a call ends, so that an object keeps at most about
-// 1 MiB. A call that finds the storage lent out (a second thread on the same object) works on a
-// text of its own and takes its temporaries from the heap.
+// The storage a call works in: the text its result is built in before it is copied out to the
+// client, and the store that the kernel's temporaries (limb, transform and division buffers) come
+// from. It belongs to no object: a small pool of such storages serves all the calls of the
+// process, so that a run of calls costs few allocations besides the returned strings however
+// many objects make them. A call borrows a storage for its duration and gives it back when it
+// ends, so that a thread that ends leaves nothing behind. A call that finds every storage lent
+// (more calls under way at once than the pool holds, counting calls nested in others) works on
+// a text of its own and takes its temporaries from the heap. Each storage is bounded: a text
+// longer than 64 Ki code units and stored blocks beyond 896 KiB are given back when a call ends,
+// so that a storage keeps at most about 1 MiB between calls. What the pool keeps is freed when
+// the program ends or the library is unloaded.
 #pragma once
 
 #include <atomic>
@@ -15,17 +19,19 @@
 
 namespace kestrum::api {
 
-class CallStorage {
+// One storage of the pool, on a cache line of its own so that threads working on neighbouring
+// storages do not slow each other down.
+class alignas(64) CallStorage {
   public:
-    // The storage for one call, from the object when it is free.
+    // The storage for one call: a storage of the pool when one is free, else a text of its own
+    // and the heap.
     class Loan {
       public:
-        explicit Loan(CallStorage& owner) noexcept
-            : owner_(owner.lent_.test_and_set(std::memory_order_acquire) ? nullptr : &owner),
-              scope_(owner_ != nullptr ? &owner_->scratch_ : nullptr) {}
+        Loan() noexcept
+            : storage_(borrow()), scope_(storage_ != nullptr ? &storage_->scratch_ : nullptr) {}
         ~Loan() {
-            if (owner_ != nullptr) {
-                owner_->release();
+            if (storage_ != nullptr) {
+                storage_->giveBack();
             }
         }
         Loan(const Loan&) = delete;
@@ -33,10 +39,10 @@ class CallStorage {
         Loan(Loan&&) = delete;
         Loan& operator=(Loan&&) = delete;
 
-        std::u16string& text() noexcept { return owner_ != nullptr ? owner_->text_ : own_; }
+        std::u16string& text() noexcept { return storage_ != nullptr ? storage_->text_ : own_; }
 
       private:
-        CallStorage* owner_;
+        CallStorage* storage_;
         aserv::kernel::ScratchScope scope_;
         std::u16string own_;
     };
@@ -45,7 +51,12 @@ class CallStorage {
     static constexpr std::size_t kKeptTextUnits = std::size_t{64} << 10;
     static constexpr std::size_t kKeptScratchBytes = std::size_t{896} << 10;
 
-    void release() noexcept {
+    // A free storage of the pool, now lent to the caller, or null when all are lent.
+    static CallStorage* borrow() noexcept;
+
+    bool tryLend() noexcept { return !lent_.test_and_set(std::memory_order_acquire); }
+
+    void giveBack() noexcept {
         if (text_.capacity() > kKeptTextUnits) {
             std::u16string().swap(text_);
         }

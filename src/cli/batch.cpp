@@ -37,7 +37,7 @@ class Batch {
     void reportLine(std::string_view message);
     void reportRun(std::string_view what, int error);
 
-    const api::Arithm arithm_;
+    const api::Arithm arithm_{};
     OutputBuffer out_;
     std::ostream& err_;
     std::u16string a1_;

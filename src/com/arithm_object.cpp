@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "com_ref.h"
 #include "error_info.h"
 #include "type_library.h"
 
@@ -50,18 +51,6 @@ ULONG ArithmObject::Release() {
     return remaining;
 }
 
-HRESULT ArithmObject::typeInfo(ITypeInfo** info) noexcept {
-    if (!typeInfo_) {
-        const HRESULT loaded = loadArithmTypeInfo(typeInfo_.put());
-        if (loaded < 0) {
-            return loaded;
-        }
-    }
-    typeInfo_->AddRef();
-    *info = typeInfo_.get();
-    return S_OK;
-}
-
 HRESULT ArithmObject::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) {
         return E_POINTER;
@@ -78,7 +67,7 @@ HRESULT ArithmObject::GetTypeInfo(UINT index, LCID /*locale*/, ITypeInfo** info)
     if (index != 0) {
         return DISP_E_BADINDEX;
     }
-    return typeInfo(info);
+    return sharedArithmTypeInfo(info);
 }
 
 HRESULT ArithmObject::GetIDsOfNames(REFIID interfaceId, LPOLESTR* names, UINT count,
@@ -87,7 +76,7 @@ HRESULT ArithmObject::GetIDsOfNames(REFIID interfaceId, LPOLESTR* names, UINT co
         return DISP_E_UNKNOWNINTERFACE;
     }
     ComRef<ITypeInfo> info;
-    const HRESULT loaded = typeInfo(info.put());
+    const HRESULT loaded = sharedArithmTypeInfo(info.put());
     if (loaded < 0) {
         return loaded;
     }

@@ -7,7 +7,6 @@
 #include <atomic>
 
 #include "arithm.h"
-#include "com_ref.h"
 #include "kestrum_idl.h"
 #include "module.h"
 
@@ -52,12 +51,10 @@ class ArithmObject final : public _Arithm, public ISupportErrorInfo {
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID interfaceId) override;
 
   private:
-    // The type description behind GetTypeInfo and GetIDsOfNames, loaded on first use.
-    HRESULT typeInfo(ITypeInfo** info) noexcept;
-
+    // The object's whole state: the type description is shared by all objects, and calls work
+    // in storage that belongs to none.
     std::atomic<ULONG> references_{1};
     module::ObjectCount count_;
-    ComRef<ITypeInfo> typeInfo_;
     api::Arithm arithm_;
 };
 

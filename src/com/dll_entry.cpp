@@ -4,6 +4,7 @@
 #include "class_factory.h"
 #include "kestrum_idl.h"
 #include "module.h"
+#include "type_library.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -13,8 +14,13 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     return TRUE;
 }
 
+// Once nothing is in use the DLL may go: it lets go of the type description its objects shared.
 STDAPI DllCanUnloadNow() {
-    return kestrum::com::module::inUse() ? S_FALSE : S_OK;
+    if (kestrum::com::module::inUse()) {
+        return S_FALSE;
+    }
+    kestrum::com::releaseSharedArithmTypeInfo();
+    return S_OK;
 }
 
 STDAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** object) {

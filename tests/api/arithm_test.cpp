@@ -223,8 +223,8 @@ TEST(ArithmObjects, OneObjectServesEveryResultLengthAndConcurrentCallers) {
         }
     }
 
-    // Two threads on the same object, both with operands long enough for buffers from the
-    // object's kept storage: each result must be its own call's.
+    // Two threads on the same object, both with operands long enough for buffers from the kept
+    // call storage: each result must be its own call's.
     const std::u16string medium(500, u'8');
     const std::u16string other(600, u'7');
     const std::u16string shortProduct = freshResult(&Arithm::imult, medium, u"-31");

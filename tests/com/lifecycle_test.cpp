@@ -1,6 +1,7 @@
 // The DLL loaded directly, as the COM runtime loads it: the exports and their ordinals, the class
-// factory, DllCanUnloadNow over the life of factory and object, and objects used from several
-// apartment threads at once. Argument: the path of Kestrum.dll.
+// factory, DllCanUnloadNow over the life of factory and object, the type description that the
+// objects share, and objects used from several apartment threads at once. Argument: the path of
+// Kestrum.dll.
 #include <windows.h>
 
 #include <string>
@@ -80,6 +81,57 @@ void testLifecycle(CanUnloadNow canUnloadNow, GetClassObject getClassObject) {
     checkCode(canUnloadNow(), S_OK, "lock released");
 }
 
+ComRef<IDispatch> createDispatch(GetClassObject getClassObject) {
+    ComRef<IClassFactory> factory;
+    ComRef<IDispatch> dispatch;
+    if (getClassObject(CLSID_Arithm, IID_IClassFactory, reinterpret_cast<void**>(factory.put())) ==
+        S_OK) {
+        factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+    }
+    return dispatch;
+}
+
+// The dispatch id that `info` gives the name imult, or DISPID_UNKNOWN.
+DISPID imultId(ITypeInfo& info) {
+    wchar_t name[] = L"imult";
+    LPOLESTR names[] = {name};
+    DISPID id = DISPID_UNKNOWN;
+    info.GetIDsOfNames(names, 1, &id);
+    return id;
+}
+
+DISPID imultId(IDispatch& dispatch) {
+    wchar_t name[] = L"imult";
+    LPOLESTR names[] = {name};
+    DISPID id = DISPID_UNKNOWN;
+    dispatch.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+// The objects share one type description, which the DLL lets go of once it may be unloaded: a
+// description handed out stays the holder's, and objects made afterwards load it again.
+void testSharedTypeDescription(CanUnloadNow canUnloadNow, GetClassObject getClassObject) {
+    constexpr DISPID kImult = 0x60030002;
+    ComRef<IDispatch> first = createDispatch(getClassObject);
+    ComRef<IDispatch> second = createDispatch(getClassObject);
+    check(first && second, "two objects");
+    if (!first || !second) {
+        return;
+    }
+    ComRef<ITypeInfo> held;
+    checkCode(first->GetTypeInfo(0, LOCALE_USER_DEFAULT, held.put()), S_OK, "GetTypeInfo");
+    check(imultId(*second.get()) == kImult, "the second object names imult");
+    first.reset();
+    second.reset();
+    checkCode(canUnloadNow(), S_OK, "unloadable with a type description held by the client");
+    check(held && imultId(*held.get()) == kImult, "the held description outlives the objects");
+    held.reset();
+    ComRef<IDispatch> later = createDispatch(getClassObject);
+    check(later && imultId(*later.get()) == kImult, "a later object loads the description again");
+    later.reset();
+    checkCode(canUnloadNow(), S_OK, "unloadable at the end");
+}
+
 // Each thread is its own apartment with its own object; the products must all be right.
 int multiplyInApartment(int seed) {
     int wrong = 0;
@@ -136,6 +188,8 @@ int wmain(int argc, wchar_t** argv) {
         testOrdinals(module);
         testLifecycle(exported<CanUnloadNow>(module, "DllCanUnloadNow"),
                       exported<GetClassObject>(module, "DllGetClassObject"));
+        testSharedTypeDescription(exported<CanUnloadNow>(module, "DllCanUnloadNow"),
+                                  exported<GetClassObject>(module, "DllGetClassObject"));
     }
     testApartmentThreads();
     CoUninitialize();

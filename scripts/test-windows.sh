@@ -5,15 +5,16 @@
 # the 32-bit DLL is checked statically, and wine32 is never installed: its loader fails there,
 # and Debian's `wine` with it.
 # Then packs both (scripts/package-windows.sh), signed with a throwaway self-signed certificate,
-# and tests the packages: SHA256SUMS and contents, the signatures, the MSI round trip, a
-# registration-free client, a second build in other folders that must give the same DLL, and
-# packagings signed and unsigned that must give the same files twice.
+# and tests the packages: SHA256SUMS and contents, the signatures (and one with a time stamp from
+# a local time-stamping service), the MSI round trip, a registration-free client, a second build
+# in other folders that must give the same DLL, and packagings signed, unsigned and with copied
+# signatures that must give the same files twice.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix \
     g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine64 faketime wixl msitools zip \
-    unzip osslsigncode openssl
+    unzip osslsigncode openssl python3
 
 if reason=$(bash scripts/probe-32bit.sh); then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -50,6 +51,7 @@ env -u KESTRUM_SIGN_TIMESTAMP_URL KESTRUM_SIGN_PKCS12="$certificate/signer.p12" 
 package_tests=$PWD/build/windows-x64/package-tests
 bash tests/package/check-package.sh build/package
 bash tests/package/signatures.sh build/package "$certificate/signer.pem"
+bash tests/package/timestamp.sh "$certificate"
 bash tests/package/msi-roundtrip.sh "$PWD"/build/package/Kestrum-*-x64.msi \
     "$PWD/tests/com/client_test.vbs" "$package_tests"
 bash tests/package/regfree-client.sh "$PWD"/build/package/Kestrum-*-windows.zip \

@@ -724,7 +724,7 @@ Private Function KmIsqrtLong(v)
         Exit Function
     End If
     guess = v
-    nxt = guess \ 2 + 1
+    nxt = (guess + 1) \ 2
     Do While nxt < guess
         guess = nxt
         nxt = (guess + v \ guess) \ 2

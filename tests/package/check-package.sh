@@ -69,7 +69,7 @@ files32=$(msiinfo export Kestrum-*-x86.msi File | grep -c 'Kestrum.dll' || true)
 for platform_modules in x64:2 x86:1; do
     platform=${platform_modules%:*}
     for form in bas vbs; do
-        count=$(msiinfo export Kestrum-*-$platform.msi File | grep -c "KestrumMath\.$form" || true)
+        count=$(msiinfo export Kestrum-*-"$platform".msi File | grep -c "KestrumMath\.$form" || true)
         [ "$count" -eq "${platform_modules#*:}" ] ||
             fail "the $platform MSI installs KestrumMath.$form $count times"
     done

@@ -3,8 +3,8 @@ Attribute VB_Name = "KestrumMath"
 ' built on the eight methods of Kestrum.Arithm.
 '
 ' Every Public function works as a worksheet function (=KDIV(A1, B1, 30)) and from code. A
-' number argument may be a text ("-123.456", blanks ignored), an Integer, Long, Byte, Single,
-' Double, Currency or Decimal (read with the invariant locale, a Double to 15 significant
+' number argument may be a text ("-123.456", blanks ignored), an Integer, Long, LongLong, Byte,
+' Single, Double, Currency or Decimal (read with the invariant locale, a Double to 15 significant
 ' digits), Empty (read as 0) or an object whose default property gives one of these (a cell).
 ' Text results are in normal form: "-" only for a negative value, no leading zeros, no point
 ' without fraction digits, no trailing zeros after the point.
@@ -132,19 +132,16 @@ Public Function KRound(a, places, Optional mode = "HALF_UP")
     neg = KmIsNegative(x)
     d = KmMagnitude(x)
     dropped = xs - p
-    If Len(d) > dropped Then
-        q = Left(d, Len(d) - dropped)
-        r = Right(d, dropped)
-        half = KmCompareDigits(r, "5" & String(dropped - 1, "0"))
-    ElseIf Len(d) = dropped Then
-        q = "0"
-        r = d
-        half = KmCompareDigits(r, "5" & String(dropped - 1, "0"))
-    Else
-        ' Fewer digits than are dropped: below one half of the last kept place.
+    If Len(d) < dropped Then
+        ' Fewer digits than are dropped: below one half of the last place kept.
         q = "0"
         r = d
         half = -1
+    Else
+        If Len(d) = dropped Then d = "0" & d
+        q = Left(d, Len(d) - dropped)
+        r = Right(d, dropped)
+        half = KmCompareDigits(r, "5" & String(dropped - 1, "0"))
     End If
     away = KmRoundsAway(md, neg, half, r <> String(Len(r), "0"), q)
     If p >= 0 Then

@@ -195,8 +195,8 @@ Public Function KSqrt(a, places, Optional mode = "HALF_UP")
     If p < 0 Then KmRefuse "KSqrt", "places", "is negative"
     md = KmMode("KSqrt", mode)
     If KmIsNegative(x) Then KmRefuse "KSqrt", "a", "is negative"
-    ' The root is taken with exact places digits, or with ceil(xs / 2) when a has more
-    ' fraction digits than that, and then rounded to places.
+    ' The root is cut to exact places: places, or more when a has over 2 * places fraction
+    ' digits, so that a * 10^(2 * exact) is whole. What is cut off then decides the rounding.
     exact = p
     If xs > 2 * p Then exact = (xs + 1) \ 2
     x = KmShift(x, 2 * exact - xs)

@@ -39,7 +39,8 @@ zip=$PWD/$out/Kestrum-$version-windows.zip
 
 wxs=packaging/windows/kestrum.wxs
 wixl -a x64 -D Version="$version" -D Dll64="$staging/x64/Kestrum.dll" \
-    -D Dll32="$staging/x86/Kestrum.dll" -D Vba="$staging/vba" -o "$out/Kestrum-$version-x64.msi" "$wxs"
+    -D Dll32="$staging/x86/Kestrum.dll" -D Vba="$staging/vba" \
+    -o "$out/Kestrum-$version-x64.msi" "$wxs"
 wixl -a x86 -D Version="$version" -D Dll32="$staging/x86/Kestrum.dll" -D Vba="$staging/vba" \
     -o "$out/Kestrum-$version-x86.msi" "$wxs"
 

@@ -26,6 +26,7 @@ For Each name In calls
         Loop Until elapsed >= 0.25
         If best < 0 Or elapsed / count < best Then best = elapsed / count
     Next
-    WScript.Echo name & ": " & Int(best * 100000 + 0.5) / 100 & " ms, " & Len(result) & " characters"
+    WScript.Echo name & ": " & Int(best * 100000 + 0.5) / 100 & " ms, " & Len(result) & _
+        " characters"
 Next
 WScript.Echo "vba_timing: done"

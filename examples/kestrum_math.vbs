@@ -39,7 +39,8 @@ End If
 ' The check digits of a new IBAN: 98 minus the remainder of its number with "00" in their place.
 Dim account
 account = "DE00 3704 0044 0532 0130 00"
-WScript.Echo "IBAN " & account & ": check digits " & Right("0" & KSub(98, KMod(IbanNumber(account), 97)), 2)
+WScript.Echo "IBAN " & account & ": check digits " & _
+    Right("0" & KSub(98, KMod(IbanNumber(account), 97)), 2)
 
 WScript.Echo "1/7 to 100 places: " & KDiv(1, 7, 100, "HALF_UP")
 WScript.Echo "100! = " & KFact(100)

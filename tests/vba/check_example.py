@@ -26,14 +26,16 @@ def checks(output):
     """Each expected line as (description, pattern, check of the match)."""
     def remainder_line(match):
         remainder = iban_number(match[1]) % 97
-        return match[2] == str(remainder) and match[3] == ("valid" if remainder == 1 else "not valid")
+        verdict = "valid" if remainder == 1 else "not valid"
+        return match[2] == str(remainder) and match[3] == verdict
 
     def check_digits_line(match):
         base = iban_number(match[1][:2] + "00" + match[1][4:])
         return match[2] == f"{98 - base % 97:02d}"
 
     return [
-        ("IBAN remainder", r"IBAN ([A-Z0-9 ]+): remainder (\d+), (valid|not valid)$", remainder_line),
+        ("IBAN remainder", r"IBAN ([A-Z0-9 ]+): remainder (\d+), (valid|not valid)$",
+         remainder_line),
         ("IBAN check digits", r"IBAN ([A-Z0-9 ]+): check digits (\d\d)$", check_digits_line),
         ("1/7", r"1/7 to 100 places: (\S+)$", lambda match: match[1] == seventh()),
         ("100!", r"100! = (\d+)$", lambda match: match[1] == str(math.factorial(100))),

@@ -124,8 +124,8 @@ class Table:
     def add_errors(self, function, arguments, whole_positions=()):
         """Each argument position in turn replaced by refused texts, the others kept valid."""
         for position in range(len(arguments)):
-            name_is_mode = function in ("KDiv", "KRound", "KSqrt") and position == len(arguments) - 1
-            bad = ["HALF", "ROUND_HALF_UP", " UP", "up ", "0", "HALF-UP"] if name_is_mode \
+            is_mode = function in ("KDiv", "KRound", "KSqrt") and position == len(arguments) - 1
+            bad = ["HALF", "ROUND_HALF_UP", " UP", "up ", "0", "HALF-UP"] if is_mode \
                 else INVALID_TEXTS + ["x" * 40000, "9" * 32767, " " * 32767]
             if position in whole_positions:
                 bad = bad + ["1.5", "-0.01", "2.000001"]
@@ -150,7 +150,8 @@ def near_pairs():
     if roll < 0.4:
         text = number()
         value = oracle.read(text, "a")
-        return text, decorate("-" if value < 0 else "", *format(abs(value), "f").partition(".")[::2])
+        whole, _, fraction = format(abs(value), "f").partition(".")
+        return text, decorate("-" if value < 0 else "", whole, fraction)
     if roll < 0.5:
         text = number(negative=False)
         return text, "-" + text.strip().lstrip("+-")
@@ -260,7 +261,8 @@ def powers(table):
         for exponent in ("0", "1", "2", "3", "1000", "123456789012345"):
             table.add("KPow", base, exponent)
     for _ in range(20):
-        table.add("KPow", number(rng.randint(1, 40), rng.randint(0, 10)), str(rng.randint(100, 400)))
+        table.add("KPow", number(rng.randint(1, 40), rng.randint(0, 10)),
+                  str(rng.randint(100, 400)))
     table.add("KPow", "3", "20000")
     table.add("KPow", "10", "32765")
     table.add("KPow", "10", "32766")
@@ -291,7 +293,8 @@ def roots(table):
         table.add("KSqrt", format(square, "f"), str(places), mode())
     for _ in range(300):
         root = oracle.read(number(negative=False), "a")
-        table.add("KSqrt", format(oracle.EXACT.multiply(root, root), "f"), str(rng.randint(0, 30)), mode())
+        table.add("KSqrt", format(oracle.EXACT.multiply(root, root), "f"),
+                  str(rng.randint(0, 30)), mode())
     for _ in range(20):
         table.add("KSqrt", number(rng.randint(100, 2000), rng.randint(0, 500), negative=False),
                   str(rng.randint(0, 1000)), mode())
@@ -322,9 +325,11 @@ def number_theory(table):
         table.add_errors(function, ["12", "18"], whole_positions=(0, 1))
 
     for _ in range(RANDOM_CASES):
-        table.add("KModPow", whole_number(rng.randint(1, 25)), whole_number(rng.randint(1, 12), negative=False),
+        table.add("KModPow", whole_number(rng.randint(1, 25)),
+                  whole_number(rng.randint(1, 12), negative=False),
                   whole_number(rng.randint(1, 20), positive=True))
-    for a, e, m in (("5", "0", "1"), ("0", "0", "7"), ("-3", "3", "5"), ("7", "5", "1"), ("0", "5", "3")):
+    for a, e, m in (("5", "0", "1"), ("0", "0", "7"), ("-3", "3", "5"), ("7", "5", "1"),
+                    ("0", "5", "3")):
         table.add("KModPow", a, e, m)
     for _ in range(6):
         table.add("KModPow", whole_number(rng.randint(100, 300)), digits(rng.randint(100, 300)),

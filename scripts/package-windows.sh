@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both Windows DLLs and packs them into build/package/:
 #   Kestrum-<version>-windows.zip  x64/ and x86/ (Kestrum.dll and Kestrum.manifest each),
-#                                  examples/ and INSTALL.txt
+#                                  vba/ (KestrumMath.bas and .vbs), examples/ and INSTALL.txt
 #   Kestrum-<version>-x64.msi      for 64-bit Windows: both DLLs, both registry views
 #   Kestrum-<version>-x86.msi      for 32-bit Windows: the 32-bit DLL
 #   SHA256SUMS                     the SHA-256 of each of the three
@@ -70,7 +70,8 @@ for bits in x64 x86; do
     sign "$staging/$bits/Kestrum.dll" "$released/Kestrum-$version-windows/$bits/Kestrum.dll"
 done
 cp examples/demo.vbs examples/sample.js examples/client.cpp examples/application.manifest \
-    src/com/kestrum.idl "$staging/examples/"
+    examples/kestrum_math.vbs src/com/kestrum.idl "$staging/examples/"
+bash src/vba/build-module.sh src/vba/KestrumMath.bas "$staging/vba"
 # Windows users open the note in Notepad: CRLF line ends.
 sed 's/$/\r/' src/com/INSTALL.txt >"$staging/INSTALL.txt"
 chmod -R u=rwX,go=rX build/package-staging
@@ -87,10 +88,11 @@ product_code() {
     printf 'Kestrum %s %s' "$version" "$1" | bash packaging/windows/derived-uuid.sh
 }
 "${fixed_clock[@]}" wixl -a x64 -D Version="$version" -D ProductCode="$(product_code x64)" \
-    -D Dll64="$staging/x64/Kestrum.dll" -D Dll32="$staging/x86/Kestrum.dll" \
+    -D Dll64="$staging/x64/Kestrum.dll" -D Dll32="$staging/x86/Kestrum.dll" -D Vba="$staging/vba" \
     -o "$out/Kestrum-$version-x64.msi" "$wxs"
 "${fixed_clock[@]}" wixl -a x86 -D Version="$version" -D ProductCode="$(product_code x86)" \
-    -D Dll32="$staging/x86/Kestrum.dll" -o "$out/Kestrum-$version-x86.msi" "$wxs"
+    -D Dll32="$staging/x86/Kestrum.dll" -D Vba="$staging/vba" \
+    -o "$out/Kestrum-$version-x86.msi" "$wxs"
 for platform in x64 x86; do
     bash packaging/windows/set-package-code.sh "$out/Kestrum-$version-$platform.msi"
     sign "$out/Kestrum-$version-$platform.msi" "$released/Kestrum-$version-$platform.msi"

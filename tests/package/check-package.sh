@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks what scripts/package-windows.sh wrote: SHA256SUMS verifies, the zip holds each DLL with
-# its manifest in the folder of its bitness, and each MSI is built for its platform.
+# its manifest in the folder of its bitness and the KestrumMath module in its two forms, and each
+# MSI is built for its platform and installs the module beside each DLL.
 #   check-package.sh PACKAGE_DIR
 set -euo pipefail
+forms_check=$(cd "$(dirname "$0")/../vba" && pwd)/check-module-forms.sh
 cd "$1"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -26,11 +28,14 @@ $top/examples/application.manifest
 $top/examples/client.cpp
 $top/examples/demo.vbs
 $top/examples/kestrum.idl
+$top/examples/kestrum_math.vbs
 $top/examples/sample.js
 $top/x64/Kestrum.dll
 $top/x64/Kestrum.manifest
 $top/x86/Kestrum.dll
 $top/x86/Kestrum.manifest
+$top/vba/KestrumMath.bas
+$top/vba/KestrumMath.vbs
 EOF_FILES
 )
 [ "$listing" = "$expected" ] || fail "the zip holds: $listing"
@@ -61,6 +66,17 @@ files64=$(msiinfo export Kestrum-*-x64.msi File | grep -c 'Kestrum.dll' || true)
 files32=$(msiinfo export Kestrum-*-x86.msi File | grep -c 'Kestrum.dll' || true)
 [ "$files64" -eq 2 ] || fail "the x64 MSI installs $files64 DLLs, not 2"
 [ "$files32" -eq 1 ] || fail "the x86 MSI installs $files32 DLLs, not 1"
+for platform_modules in x64:2 x86:1; do
+    platform=${platform_modules%:*}
+    for form in bas vbs; do
+        count=$(msiinfo export Kestrum-*-"$platform".msi File | grep -c "KestrumMath\.$form" || true)
+        [ "$count" -eq "${platform_modules#*:}" ] ||
+            fail "the $platform MSI installs KestrumMath.$form $count times"
+    done
+done
+unzip -q -d "$scratch" "$zip" "$top/vba/*"
+bash "$forms_check" "$scratch/$top/vba/KestrumMath.bas" \
+    "$scratch/$top/vba/KestrumMath.vbs" || fail "the zip's KestrumMath forms"
 
 [ "$failures" -eq 0 ] && echo "package: 0 failed checks"
 exit "$failures"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The 64-bit Windows MSI under Wine, in a new 64-bit prefix: a silent install puts both DLLs in
-# place and registers both registry views; 64-bit cscript (and, where 32-bit code runs, the
+# place, the KestrumMath module beside each, and registers both registry views; 64-bit cscript (and, where 32-bit code runs, the
 # 32-bit cscript of syswow64) runs a VBScript client; a silent uninstall leaves no file and no key
 # of ours. A newer version then replaces it in place, and it does not replace the newer one.
 # Last, regsvr32 registers the installed 64-bit DLL at another path, and the registry it writes
@@ -77,11 +77,14 @@ drive_c=$WINEPREFIX/drive_c
 echo "=== installing $(basename "$msi") silently"
 msiexec_quiet /i "$msi" || fail "msiexec /i exited with status $?"
 for folder in "$drive_c/Program Files/Kestrum" "$drive_c/Program Files (x86)/Kestrum"; do
-    [ -f "$folder/Kestrum.dll" ] || fail "not installed: $folder/Kestrum.dll"
+    for file in Kestrum.dll KestrumMath.bas KestrumMath.vbs; do
+        [ -f "$folder/$file" ] || fail "not installed: $folder/$file"
+    done
 done
 installed=$(installed_64bit_registry)
 rm -rf "$work/msi-saved"
-mkdir -p "$work/msi-saved/x64" "$work/msi-saved/x86"
+mkdir -p "$work/msi-saved/x64" "$work/msi-saved/x86" "$work/msi-saved/vba"
+cp "$drive_c/Program Files/Kestrum/KestrumMath."* "$work/msi-saved/vba/"
 cp "$drive_c/Program Files/Kestrum/Kestrum.dll" "$work/msi-saved/x64/"
 cp "$drive_c/Program Files (x86)/Kestrum/Kestrum.dll" "$work/msi-saved/x86/"
 
@@ -143,7 +146,7 @@ newer_version=${version%.*}.$((${version##*.} + 1))
 newer=$work/Kestrum-$newer_version-x64.msi
 # wixl takes the files by relative path.
 (cd "$work" && wixl -a x64 -D Version="$newer_version" -D Dll64=msi-saved/x64/Kestrum.dll \
-    -D Dll32=msi-saved/x86/Kestrum.dll -o "$newer" "$wxs")
+    -D Dll32=msi-saved/x86/Kestrum.dll -D Vba=msi-saved/vba -o "$newer" "$wxs")
 msiexec_quiet /i "$msi" || fail "msiexec /i exited with status $?"
 msiexec_quiet /i "$newer" || fail "the upgrade exited with status $?"
 # One product named Kestrum, of the newer version.

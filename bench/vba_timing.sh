@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Times KFact(3000), KSqrt(2, 10000, ""), KPow(3, 20000) and KDiv(1, 7, 30000, "") of the
+# KestrumMath module in 64-bit cscript under Wine, with the 64-bit DLL of the windows-x64 preset
+# registered in a private prefix (build/windows-x64/bench/vba). The goal is each under 0.5 s.
+# A benchmark, not a test: it prints the times and checks nothing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools \
+    libwine-dev wine wine64
+cmake --preset windows-x64 >/dev/null
+cmake --build --preset windows-x64 --target kestrum_com kestrum_vba -j "$(nproc)" >/dev/null
+
+work=$PWD/build/windows-x64/bench/vba
+mkdir -p "$work"
+bash tests/vba/join-script.sh "$work/vba_timing.vbs" build/windows-x64/src/vba/KestrumMath.vbs \
+    bench/vba_timing.vbs
+run=(bash tests/com/wine-run.sh /usr/lib/wine/wine64 system32 "$work/prefix")
+"${run[@]}" register "$PWD/build/windows-x64/src/com/Kestrum.dll"
+"${run[@]}" script "$work" vba_timing.vbs

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Checks the two forms of the KestrumMath module that the build writes: every line ends in CRLF
+# and holds ASCII only (the VBA editor imports a .bas as ANSI text), and the .vbs differs from
+# the .bas by exactly the build step's changes, in this order.
+#   check-module-forms.sh KestrumMath.bas KestrumMath.vbs
+set -euo pipefail
+bas=$1
+vbs=$2
+failures=0
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+
+for file in "$bas" "$vbs"; do
+    [ -s "$file" ] || fail "$file is empty"
+    if grep -q -v $'\r$' "$file"; then
+        fail "$file has a line without CR before its LF"
+    fi
+    if LC_ALL=C grep -q -P '[^\x00-\x7F]' "$file"; then
+        fail "$file holds a character outside ASCII"
+    fi
+done
+[ "$(head -n 1 "$bas" | tr -d '\r')" = 'Attribute VB_Name = "KestrumMath"' ] ||
+    fail "the .bas does not begin with its Attribute line"
+
+changes=$(diff --unchanged-line-format= --old-line-format='bas: %L' --new-line-format='vbs: %L' \
+    "$bas" "$vbs" | tr -d '\r' || true)
+expected='bas: Attribute VB_Name = "KestrumMath"
+bas: Public Function KDiv(a, b, places, Optional mode = "HALF_UP")
+vbs: Public Function KDiv(a, b, places, mode)
+bas: Public Function KRound(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KRound(a, places, mode)
+bas: Public Function KSqrt(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KSqrt(a, places, mode)'
+[ "$changes" = "$expected" ] || fail "the .vbs differs from the .bas by:
+$changes"
+
+[ "$failures" -eq 0 ] && echo "module forms: 0 failed checks"
+exit "$failures"

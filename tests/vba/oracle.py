@@ -1,0 +1,251 @@
+"""What the KestrumMath functions must give, computed with Python's decimal, fractions and math.
+
+Every function takes the arguments as the module receives them (texts, or None for Empty) and
+returns the expected outcome as the test runners print it: the result text, "#n" for a number
+(KCmp), "error 5 <argument>" for a refused argument, "error 11" for a division by zero and
+"error 6" for a number text or result longer than 32766 characters.
+"""
+
+import math
+import re
+import sys
+from decimal import (Context, Decimal, ROUND_CEILING, ROUND_DOWN, ROUND_FLOOR, ROUND_HALF_DOWN,
+                     ROUND_HALF_EVEN, ROUND_HALF_UP, ROUND_UP)
+from fractions import Fraction
+
+sys.set_int_max_str_digits(0)
+MAX_TEXT = 32766
+NUMBER_TEXT = re.compile(r"[+-]?(\d+\.?\d*|\.\d+)\Z")
+# Wide enough that no value of the tests is ever rounded by the context itself.
+EXACT = Context(prec=200000, Emax=10**7, Emin=-10**7)
+MODES = {
+    "HALF_UP": ROUND_HALF_UP, "HALF_EVEN": ROUND_HALF_EVEN, "HALF_DOWN": ROUND_HALF_DOWN,
+    "UP": ROUND_UP, "DOWN": ROUND_DOWN, "CEILING": ROUND_CEILING, "FLOOR": ROUND_FLOOR,
+}
+
+
+class Failure(Exception):
+    """An error the module raises: its number and, for error 5, the argument it names."""
+
+    def __init__(self, number, argument=None):
+        super().__init__(number, argument)
+        self.outcome = f"error {number}" + (f" {argument}" if argument else "")
+
+
+def read(text, argument):
+    """The value of a number argument; None is Empty."""
+    if text is None:
+        return Decimal(0)
+    if len(text) > MAX_TEXT:
+        raise Failure(6)
+    bare = text.replace(" ", "")
+    if not NUMBER_TEXT.match(bare):
+        raise Failure(5, argument)
+    return Decimal(bare)
+
+
+def read_whole(text, argument):
+    value = read(text, argument)
+    if value != value.to_integral_value():
+        raise Failure(5, argument)
+    return int(value)
+
+
+def read_mode(text):
+    if text is None or text == "":
+        return ROUND_HALF_UP
+    if text.upper() not in MODES:
+        raise Failure(5, "mode")
+    return MODES[text.upper()]
+
+
+def normal(value):
+    """The normal form of a Decimal: no exponent, no trailing fraction zeros, never -0."""
+    text = format(value, "f")
+    if "." in text:
+        text = text.rstrip("0").rstrip(".")
+    if text in ("-0", ""):
+        text = "0"
+    if len(text) > MAX_TEXT:
+        raise Failure(6)
+    return text
+
+
+def rounded(value, places, mode):
+    """Fraction value rounded once to places fraction digits (places < 0: tens, hundreds, ...).
+
+    The value is cut toward zero two digits past the place kept, and a last digit 1 marks a
+    non-zero rest, so that the quantize below sees ties and near-ties exactly as they are.
+    """
+    sign = -1 if value < 0 else 1
+    scaled = abs(value) * Fraction(10) ** (places + 1)
+    cut = scaled.numerator // scaled.denominator
+    sticky = 1 if cut != scaled else 0
+    near = EXACT.scaleb(Decimal(sign * (cut * 10 + sticky)), -(places + 2))
+    return near.quantize(Decimal(1).scaleb(-places), rounding=mode, context=EXACT)
+
+
+def outcome(compute):
+    """Runs an oracle function and turns a Failure into its outcome text."""
+    try:
+        return compute()
+    except Failure as failure:
+        return failure.outcome
+
+
+def k_add(a, b):
+    return normal(EXACT.add(read(a, "a"), read(b, "b")))
+
+
+def k_sub(a, b):
+    return normal(EXACT.subtract(read(a, "a"), read(b, "b")))
+
+
+def k_mul(a, b):
+    return normal(EXACT.multiply(read(a, "a"), read(b, "b")))
+
+
+def k_div(a, b, places, mode):
+    x, y = read(a, "a"), read(b, "b")
+    p = read_whole(places, "places")
+    if p < 0:
+        raise Failure(5, "places")
+    rounding = read_mode(mode)
+    if y == 0:
+        raise Failure(11)
+    return normal(rounded(Fraction(x) / Fraction(y), p, rounding))
+
+
+def _divide_whole(a, b):
+    x, y = read_whole(a, "a"), read_whole(b, "b")
+    if y == 0:
+        raise Failure(11)
+    quotient = abs(x) // abs(y) * (1 if (x < 0) == (y < 0) else -1)
+    return quotient, x - y * quotient
+
+
+def k_quot(a, b):
+    return str(_divide_whole(a, b)[0])
+
+
+def k_mod(a, b):
+    return str(_divide_whole(a, b)[1])
+
+
+def k_cmp(a, b):
+    x, y = read(a, "a"), read(b, "b")
+    return "#" + str((x > y) - (x < y))
+
+
+def k_round(a, places, mode):
+    x = read(a, "a")
+    p = read_whole(places, "places")
+    return normal(rounded(Fraction(x), p, read_mode(mode)))
+
+
+def k_pow(a, n):
+    x = read(a, "a")
+    e = read_whole(n, "n")
+    if e < 0:
+        raise Failure(5, "n")
+    sign, digits, exponent = x.normalize(EXACT).as_tuple()
+    coefficient = int("".join(map(str, digits)))
+    if abs(x) != 1 and x != 0 and e * math.log10(max(coefficient, 2)) > 2 * MAX_TEXT:
+        raise Failure(6)  # at least that many digits: too long, and too long to compute here
+    power = ((-1) ** sign * coefficient) ** e
+    return normal(EXACT.scaleb(Decimal(power), exponent * e))
+
+
+def k_sqrt(a, places, mode):
+    x = read(a, "a")
+    p = read_whole(places, "places")
+    if p < 0:
+        raise Failure(5, "places")
+    rounding = read_mode(mode)
+    if x < 0:
+        raise Failure(5, "a")
+    # The root cut toward zero at more places than kept, with a marker digit for a rest.
+    extra = max(1, -x.as_tuple().exponent)
+    scaled = int(EXACT.scaleb(x, 2 * (p + extra)))
+    root = math.isqrt(scaled)
+    sticky = 1 if root * root != scaled else 0
+    near = EXACT.scaleb(Decimal(root * 10 + sticky), -(p + extra + 1))
+    return normal(near.quantize(Decimal(1).scaleb(-p), rounding=rounding, context=EXACT))
+
+
+def k_gcd(a, b):
+    return str(math.gcd(read_whole(a, "a"), read_whole(b, "b")))
+
+
+def k_lcm(a, b):
+    return str(math.lcm(read_whole(a, "a"), read_whole(b, "b")))
+
+
+def k_modpow(a, e, m):
+    x, ex, mo = read_whole(a, "a"), read_whole(e, "e"), read_whole(m, "m")
+    if ex < 0:
+        raise Failure(5, "e")
+    if mo < 1:
+        raise Failure(5, "m")
+    return str(pow(x, ex, mo))
+
+
+def k_fact(n):
+    count = read_whole(n, "n")
+    if count < 0:
+        raise Failure(5, "n")
+    if count > 20000:
+        raise Failure(6)  # far past the longest text
+    return normal(Decimal(math.factorial(count)))
+
+
+def k_binom(n, k):
+    nn, kk = read_whole(n, "n"), read_whole(k, "k")
+    if nn < 0:
+        raise Failure(5, "n")
+    if kk < 0:
+        raise Failure(5, "k")
+    return normal(Decimal(math.comb(nn, kk)))
+
+
+def k_abs(a):
+    return normal(EXACT.abs(read(a, "a")))
+
+
+def k_neg(a):
+    return normal(EXACT.minus(read(a, "a")))
+
+
+def k_norm(a):
+    return normal(read(a, "a"))
+
+
+def _members(values):
+    return [v for v in values if v is not None and v.replace(" ", "") != ""]
+
+
+def k_sum(*values):
+    total = Decimal(0)
+    for value in _members(values):
+        total = EXACT.add(total, read(value, "values"))
+    return normal(total)
+
+
+def k_product(*values):
+    total = Decimal(1)
+    for value in _members(values):
+        total = EXACT.multiply(total, read(value, "values"))
+    return normal(total)
+
+
+FUNCTIONS = {
+    "KAdd": k_add, "KSub": k_sub, "KMul": k_mul, "KDiv": k_div, "KQuot": k_quot,
+    "KMod": k_mod, "KCmp": k_cmp, "KRound": k_round, "KPow": k_pow, "KSqrt": k_sqrt,
+    "KGcd": k_gcd, "KLcm": k_lcm, "KModPow": k_modpow, "KFact": k_fact, "KBinom": k_binom,
+    "KAbs": k_abs, "KNeg": k_neg, "KNorm": k_norm, "KSum": k_sum, "KProduct": k_product,
+}
+
+
+def expect(function, *arguments):
+    """The outcome of function (a name of FUNCTIONS) on the arguments."""
+    return outcome(lambda: FUNCTIONS[function](*arguments))

@@ -22,13 +22,25 @@ struct HeapLayout {
     bool afterMultiplication;
 };
 
-// Pad sizes that move the blocks that follow them by different parts of a 4 KiB page.
+// Each pad is 72 KiB (more than the heap's free blocks of the same run hold, so that it comes
+// from the top of the heap and the next block lies after it) plus a part of a 4 KiB page that
+// moves the blocks that follow it.
+inline constexpr std::size_t kPadBase = std::size_t{72} << 10;
+
 inline constexpr std::array<HeapLayout, 6> kHeapLayouts{{
     {"no pads", {0, 0, 0, 0}, false},
-    {"pads 1, 2, 3, 1 KiB", {1024, 2048, 3072, 1024}, false},
-    {"pads 3, 1, 2, 0.5 KiB", {3072, 1024, 2048, 512}, false},
-    {"pads 2, 3, 1, 2.5 KiB", {2048, 3072, 1024, 2560}, false},
-    {"pads 0.5, 0.5, 3.5, 3.5 KiB", {512, 512, 3584, 3584}, false},
+    {"pads +1, +2, +3, +1 KiB",
+     {kPadBase + 1024, kPadBase + 2048, kPadBase + 3072, kPadBase + 1024},
+     false},
+    {"pads +3, +1, +2, +0.5 KiB",
+     {kPadBase + 3072, kPadBase + 1024, kPadBase + 2048, kPadBase + 512},
+     false},
+    {"pads +2, +3, +1, +2.5 KiB",
+     {kPadBase + 2048, kPadBase + 3072, kPadBase + 1024, kPadBase + 2560},
+     false},
+    {"pads +0.5, +0.25, +3.5, +3.75 KiB",
+     {kPadBase + 512, kPadBase + 256, kPadBase + 3584, kPadBase + 3840},
+     false},
     {"after a large product", {0, 0, 0, 0}, true},
 }};
 

@@ -133,6 +133,7 @@ std::string narrow(std::u16string_view text) {
 constexpr double kBatchSeconds = 0.01;  // one batch of repetitions lasts at least this long
 constexpr int kBatches = 5;             // the best batch counts
 constexpr double kSlowSeconds = 0.05;   // a call slower than this runs only once
+constexpr std::size_t kPeakBudgetBytes = std::size_t{2} << 20;  // the most one call may take
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -791,6 +792,11 @@ void printFigures(const RunFigures& run, bool slowest) {
             acrossLayouts(run.kestrum, true)[i] / fastestKestrum[i], slowestLayout(run.kestrum, i),
             run.firstCalls[i].result == run.gmpResults[i] ? "" : "  RESULT DIFFERS FROM GMP");
     }
+    const auto largestPeak = std::ranges::max_element(
+        run.firstCalls, {}, [](const KestrumTiming& t) { return t.peakBytes; });
+    std::printf("Largest peak of one call in the table: %.1f KiB (goal: under %.0f KiB)\n",
+                static_cast<double>(largestPeak->peakBytes) / 1024.0,
+                static_cast<double>(kPeakBudgetBytes) / 1024.0);
     if (missed.empty()) {
         std::printf("Every speed and copy goal met in this table.\n");
     }
@@ -908,6 +914,7 @@ void printWorstCases() {
     std::printf("%-6s %-34s %7s %7s %-12s %12s %10s\n", "op", "input", "len a", "len b", "outcome",
                 "max ms", "peak KiB");
     double worst = 0;
+    std::size_t largestPeak = 0;
     for (const WorstCase& w : worstCases()) {
         const AutoStringHolder x(kestrum::api::autoStringAlloc(widen(w.a)));
         const AutoStringHolder y(kestrum::api::autoStringAlloc(widen(w.b)));
@@ -929,13 +936,18 @@ void printWorstCases() {
             }
         }
         worst = std::max(worst, longest);
+        largestPeak = std::max(largestPeak, peak);
         std::printf("%-6s %-34s %7zu %7zu %-12s %12.3f %10.1f%s\n", opName(w.op),
                     w.description.c_str(), w.a.size(), w.b.size(), outcome.c_str(), longest * 1e3,
                     static_cast<double>(peak) / 1024.0,
                     longest > kCallBudgetSeconds ? "  > 10 ms" : "");
         std::fflush(stdout);
     }
-    std::printf("Longest call: %.3f ms\n", worst * 1e3);
+    std::printf(
+        "Longest call: %.3f ms (goal: under %.0f ms); largest peak of one call: %.1f KiB "
+        "(goal: under %.0f KiB)\n",
+        worst * 1e3, kCallBudgetSeconds * 1e3, static_cast<double>(largestPeak) / 1024.0,
+        static_cast<double>(kPeakBudgetBytes) / 1024.0);
 }
 
 }  // namespace

@@ -632,6 +632,13 @@ LayoutSeconds timePeerDecimal(const std::string& script, const std::vector<Workl
 // ---------------------------------------------------------------------------------------------
 // Output
 
+// `value` with `decimals` digits after the point.
+std::string fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
 std::string micros(double seconds) {
     if (seconds <= 0) {
         return "n/a";
@@ -752,6 +759,7 @@ RunFigures measure(const std::string& script, std::vector<Workload> workloads) {
 // One table: each contender's figure in its slowest layout, or in its fastest.
 void printFigures(const RunFigures& run, bool slowest) {
     const std::vector<double> kestrum = acrossLayouts(run.kestrum, slowest);
+    const std::vector<double> slowestKestrum = acrossLayouts(run.kestrum, true);
     const std::vector<double> fastestKestrum = acrossLayouts(run.kestrum, false);
     const std::vector<double> gmp = acrossLayouts(run.gmp, slowest);
     const std::vector<double> mpdec = acrossLayouts(run.mpdec, slowest);
@@ -772,15 +780,15 @@ void printFigures(const RunFigures& run, bool slowest) {
         const double speed = best / kestrum[i];
         const std::string label = w.name + " " + w.size;
         if (speed < w.speedGoal) {
-            missed.push_back(label + ": " + std::to_string(speed).substr(0, 4) + "x the best peer");
+            missed.push_back(label + ": " + fixed(speed, 2) + "x the best peer");
         }
-        char copyRatio[16] = "";
-        char copyGoal[16] = "";
+        std::string copyRatio;
+        std::string copyGoal;
         if (w.linear()) {
             const double copies = kestrum[i] / run.copy[i];
-            std::snprintf(copyRatio, sizeof copyRatio, "%.2f", copies);
+            copyRatio = fixed(copies, 2);
             if (w.copyGoal > 0) {
-                std::snprintf(copyGoal, sizeof copyGoal, "%.0f", w.copyGoal);
+                copyGoal = fixed(w.copyGoal, 0);
                 if (copies > w.copyGoal) {
                     missed.push_back(label + ": " + copyRatio + " copies");
                 }
@@ -790,9 +798,9 @@ void printFigures(const RunFigures& run, bool slowest) {
             "%-28s %-12s %9s %9s %9s %8.2f %5.1f %8s %8s %5s %8.1f %6.2f %zu%s\n", w.name.c_str(),
             w.size.c_str(), micros(kestrum[i]).c_str(), micros(gmp[i]).c_str(),
             isSet(mpdec[i]) ? micros(mpdec[i]).c_str() : "n/a", speed, w.speedGoal,
-            w.linear() ? micros(run.copy[i]).c_str() : "", copyRatio, copyGoal,
+            w.linear() ? micros(run.copy[i]).c_str() : "", copyRatio.c_str(), copyGoal.c_str(),
             static_cast<double>(run.firstCalls[i].peakBytes) / 1024.0,
-            acrossLayouts(run.kestrum, true)[i] / fastestKestrum[i], slowestLayout(run.kestrum, i),
+            slowestKestrum[i] / fastestKestrum[i], slowestLayout(run.kestrum, i),
             run.firstCalls[i].result == run.gmpResults[i] ? "" : "  RESULT DIFFERS FROM GMP");
     }
     const auto largestPeak = std::ranges::max_element(

@@ -29,14 +29,18 @@
 
 #include "arithm.h"
 #include "automation_string.h"
+#include "heap_layout.h"
 #include "result_codes.h"
 
 // Heap accounting: every operator new of the process is counted by the usable size of its block,
-// so that the peak of live bytes during one call can be read.
+// so that the peak of live bytes during one call can be read. The counters are written on every
+// allocation, so each has a cache line of its own: placed next to data of the code under test
+// they slowed the shortest calls by a quarter, depending only on how the linker laid out the
+// program.
 namespace heap {
 
-std::size_t live = 0;
-std::size_t peak = 0;
+alignas(64) std::size_t live = 0;
+alignas(64) std::size_t peak = 0;
 
 void* allocate(std::size_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
@@ -132,6 +136,7 @@ std::string narrow(std::u16string_view text) {
 constexpr double kBatchSeconds = 0.01;  // one batch of repetitions lasts at least this long
 constexpr int kBatches = 5;             // the best batch counts
 constexpr double kSlowSeconds = 0.05;   // a call slower than this runs only once
+constexpr std::size_t kPeakBudgetBytes = std::size_t{2} << 20;  // the most one call may take
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -256,18 +261,40 @@ FreshCall callFresh(Op op, AutoString a, AutoString b) {
     return call;
 }
 
-KestrumTiming timeKestrum(Op op, const std::u16string& a, const std::u16string& b) {
+// One case in one heap layout: the layout's pads, a fresh object, the operands and the first
+// call (which grows the object's storage) in that order, then the timed calls on that object.
+KestrumTiming timeKestrum(Op op, const std::u16string& a, const std::u16string& b,
+                          const bench::HeapLayout& layout) {
+    bench::LayoutPads pads(layout);
+    pads.next();
+    const auto arithm = std::make_unique<Arithm>();
+    pads.next();
     const AutoStringHolder x(kestrum::api::autoStringAlloc(a));
+    pads.next();
     const AutoStringHolder y(kestrum::api::autoStringAlloc(b));
+    pads.next();
     KestrumTiming timing;
     {
-        const FreshCall call = callFresh(op, x.get(), y.get());
-        timing.peakBytes = call.peakBytes;
-        timing.result = call.outcome.text();
-        timing.resultUnits = autoStringBytes(call.outcome.first) / 2;
+        heap::peak = heap::live;
+        const std::size_t base = heap::live;
+        const ArithmOutcome first = callArithm(*arithm, op, x.get(), y.get());
+        timing.peakBytes =
+            heap::peak - base + autoStringBytes(first.first) + autoStringBytes(first.second);
+        timing.result = first.text();
+        timing.resultUnits = autoStringBytes(first.first) / 2;
     }
-    timing.seconds = timeCalls([&] { callArithm(keptArithm(), op, x.get(), y.get()); });
+    timing.seconds = timeCalls([&] { callArithm(*arithm, op, x.get(), y.get()); });
     return timing;
+}
+
+// The product that the last layout comes after, made by an object that the caller keeps alive
+// while that layout is timed.
+std::unique_ptr<Arithm> multiplyElsewhere(const std::string& a, const std::string& b) {
+    auto arithm = std::make_unique<Arithm>();
+    const AutoStringHolder x(kestrum::api::autoStringAlloc(widen(a)));
+    const AutoStringHolder y(kestrum::api::autoStringAlloc(widen(b)));
+    callArithm(*arithm, Op::kMult, x.get(), y.get());
+    return arithm;
 }
 
 // The floor of a linear operation: copying the bytes of both operands and of the result once, as
@@ -445,6 +472,10 @@ struct Workload {
     Op op;
     std::string a;
     std::string b;
+    // How many times faster than the best peer Kestrum is to be, and for the linear workloads at
+    // the largest size how many copies of their bytes it may take at most (0: no such goal).
+    double speedGoal = 1.2;
+    double copyGoal = 0;
     // Whether the operation touches each character a fixed number of times: the copy of its
     // bytes is then the floor it is measured against.
     [[nodiscard]] bool linear() const {
@@ -477,6 +508,29 @@ class DigitSource {
 };
 
 using Sizes = std::initializer_list<std::size_t>;
+
+// The goals at the largest size of each workload (the last of its run in the list).
+void setLargestSizeGoals(std::vector<Workload>& workloads) {
+    const std::map<std::string, std::pair<double, double>> goals{
+        {"add", {10, 5}},
+        {"subtract", {10, 5}},
+        {"compare, last digit differs", {10, 3}},
+        {"point add", {10, 5}},
+        {"divide by 10 digits", {10, 0}},
+        {"multiply", {3, 0}},
+        {"point multiply", {3, 0}},
+        {"divide by half length", {3, 0}},
+    };
+    for (std::size_t i = 0; i < workloads.size(); ++i) {
+        Workload& w = workloads[i];
+        const bool largest = i + 1 == workloads.size() || workloads[i + 1].name != w.name;
+        const auto goal = goals.find(w.name);
+        if (largest && goal != goals.end()) {
+            w.speedGoal = goal->second.first;
+            w.copyGoal = goal->second.second;
+        }
+    }
+}
 
 std::vector<Workload> tableWorkloads() {
     DigitSource source;
@@ -518,12 +572,13 @@ std::vector<Workload> tableWorkloads() {
         out.push_back({"point multiply", n(size) + "." + n(size), Op::kRealMult,
                        source.pointed(size, size), source.pointed(size, size)});
     }
+    setLargestSizeGoals(out);
     return out;
 }
 
 // ---------------------------------------------------------------------------------------------
-// libmpdec through the peer script: the workloads go to a file, one "op<TAB>a<TAB>b" line each;
-// the script prints "index<TAB>seconds" lines.
+// libmpdec through the peer script: the workloads go to a file, one "op<TAB>a<TAB>b" line each,
+// the layouts to its arguments; the script prints "layout<TAB>index<TAB>seconds" lines.
 
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -532,9 +587,16 @@ struct PipeCloser {
     void operator()(std::FILE* pipe) const noexcept { pclose(pipe); }
 };
 
-std::map<std::size_t, double> timePeerDecimal(const std::string& script,
-                                              const std::vector<Workload>& workloads) {
-    std::map<std::size_t, double> seconds;
+// Seconds per call by layout and workload; missing figures stay infinite.
+using LayoutSeconds = std::vector<std::vector<double>>;
+
+LayoutSeconds unsetSeconds(std::size_t workloads) {
+    return LayoutSeconds(bench::kHeapLayouts.size(),
+                         std::vector<double>(workloads, std::numeric_limits<double>::infinity()));
+}
+
+LayoutSeconds timePeerDecimal(const std::string& script, const std::vector<Workload>& workloads) {
+    LayoutSeconds seconds = unsetSeconds(workloads.size());
     char path[] = "/tmp/kestrum-bench-XXXXXX";
     const int descriptor = mkstemp(path);
     if (descriptor < 0) {
@@ -546,13 +608,21 @@ std::map<std::size_t, double> timePeerDecimal(const std::string& script,
             std::fprintf(file.get(), "%s\t%s\t%s\n", opName(w.op), w.a.c_str(), w.b.c_str());
         }
     }
-    const std::string command = "python3 '" + script + "' '" + path + "'";
+    std::string command = "python3 '" + script + "' '" + path + "'";
+    for (const bench::HeapLayout& layout : bench::kHeapLayouts) {
+        command += " " + std::to_string(layout.pads[0]) + "," + std::to_string(layout.pads[1]) +
+                   "," + std::to_string(layout.pads[2]) + "," + std::to_string(layout.pads[3]) +
+                   "," + (layout.afterMultiplication ? "1" : "0");
+    }
     {
         const std::unique_ptr<std::FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
+        std::size_t layout = 0;
         std::size_t index = 0;
         double value = 0;
-        while (pipe && std::fscanf(pipe.get(), "%zu %lf", &index, &value) == 2) {
-            seconds[index] = value;
+        while (pipe && std::fscanf(pipe.get(), "%zu %zu %lf", &layout, &index, &value) == 3) {
+            if (layout < seconds.size() && index < workloads.size()) {
+                seconds[layout][index] = value;
+            }
         }
     }
     std::remove(path);
@@ -561,6 +631,13 @@ std::map<std::size_t, double> timePeerDecimal(const std::string& script,
 
 // ---------------------------------------------------------------------------------------------
 // Output
+
+// `value` with `decimals` digits after the point.
+std::string fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
 
 std::string micros(double seconds) {
     if (seconds <= 0) {
@@ -573,10 +650,171 @@ std::string micros(double seconds) {
     return text;
 }
 
-// Each contender's figure for a workload is its best over a few rounds, every round timing all
-// three one after the other: on a shared machine a slow spell then hits one round, not one
-// contender.
+// GMP in one heap layout, as timeKestrum() does it: the pads, a fresh contender (its variables
+// and output buffer), copies of the operands and the first call, then the timed calls. The first
+// call's result goes to `result` when it is given.
+double timeGmp(const Workload& w, const bench::HeapLayout& layout, std::string* result) {
+    bench::LayoutPads pads(layout);
+    pads.next();
+    const auto contender = std::make_unique<GmpContender>();
+    pads.next();
+    const std::string a = w.a;
+    pads.next();
+    const std::string b = w.b;
+    pads.next();
+    const std::string_view first = contender->call(w.op, a, b);
+    if (result != nullptr) {
+        *result = first;
+    }
+    return timeCalls([&] { contender->call(w.op, a, b); });
+}
+
+// Each contender's figure in one layout is its best over a few rounds, every round timing all
+// three in every layout one after the other: on a shared machine a slow spell then hits one
+// round, not one contender. The table gives each contender's figure in its slowest layout (and,
+// when asked, in its fastest).
 constexpr int kRounds = 3;
+
+bool isSet(double seconds) {
+    return seconds != std::numeric_limits<double>::infinity();
+}
+
+// A contender's figures over the layouts: the slowest (or fastest) layout's, per workload.
+std::vector<double> acrossLayouts(const LayoutSeconds& seconds, bool slowest) {
+    std::vector<double> out = seconds.front();
+    for (const std::vector<double>& layout : seconds) {
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] = slowest ? std::max(out[i], layout[i]) : std::min(out[i], layout[i]);
+        }
+    }
+    return out;
+}
+
+// The layout whose figure is the slowest for workload i.
+std::size_t slowestLayout(const LayoutSeconds& seconds, std::size_t i) {
+    std::size_t slowest = 0;
+    for (std::size_t l = 0; l < seconds.size(); ++l) {
+        if (seconds[l][i] > seconds[slowest][i]) {
+            slowest = l;
+        }
+    }
+    return slowest;
+}
+
+// Everything one run measured.
+struct RunFigures {
+    std::vector<Workload> workloads;
+    LayoutSeconds kestrum;
+    LayoutSeconds gmp;
+    LayoutSeconds mpdec;
+    std::vector<double> copy;               // the fastest copy over all layouts and rounds
+    std::vector<KestrumTiming> firstCalls;  // Kestrum's first call in the first layout
+    std::vector<std::string> gmpResults;
+};
+
+RunFigures measure(const std::string& script, std::vector<Workload> workloads) {
+    const std::size_t count = workloads.size();
+    RunFigures run{std::move(workloads),
+                   unsetSeconds(count),
+                   unsetSeconds(count),
+                   unsetSeconds(count),
+                   std::vector<double>(count, std::numeric_limits<double>::infinity()),
+                   std::vector<KestrumTiming>(count),
+                   std::vector<std::string>(count)};
+    for (int round = 0; round < kRounds; ++round) {
+        std::printf(
+            "Round %d of %d: libmpdec through %s, then Kestrum, GMP and copies, in %zu "
+            "heap layouts ...\n",
+            round + 1, kRounds, script.c_str(), bench::kHeapLayouts.size());
+        std::fflush(stdout);
+        const LayoutSeconds decimal = timePeerDecimal(script, run.workloads);
+        for (std::size_t l = 0; l < bench::kHeapLayouts.size(); ++l) {
+            const bench::HeapLayout& layout = bench::kHeapLayouts[l];
+            const std::unique_ptr<Arithm> product =
+                layout.afterMultiplication
+                    ? multiplyElsewhere(std::string(16383, '7'), std::string(16383, '3'))
+                    : nullptr;
+            for (std::size_t i = 0; i < count; ++i) {
+                const Workload& w = run.workloads[i];
+                const std::u16string a = widen(w.a);
+                const std::u16string b = widen(w.b);
+                const bool first = round == 0 && l == 0;
+                const KestrumTiming timing = timeKestrum(w.op, a, b, layout);
+                if (first) {
+                    run.firstCalls[i] = timing;
+                }
+                run.kestrum[l][i] = std::min(run.kestrum[l][i], timing.seconds);
+                run.gmp[l][i] = std::min(run.gmp[l][i],
+                                         timeGmp(w, layout, first ? &run.gmpResults[i] : nullptr));
+                if (w.linear()) {
+                    run.copy[i] = std::min(run.copy[i], timeCopy(a, b, timing.resultUnits));
+                }
+                run.mpdec[l][i] = std::min(run.mpdec[l][i], decimal[l][i]);
+            }
+        }
+    }
+    return run;
+}
+
+// One table: each contender's figure in its slowest layout, or in its fastest.
+void printFigures(const RunFigures& run, bool slowest) {
+    const std::vector<double> kestrum = acrossLayouts(run.kestrum, slowest);
+    const std::vector<double> slowestKestrum = acrossLayouts(run.kestrum, true);
+    const std::vector<double> fastestKestrum = acrossLayouts(run.kestrum, false);
+    const std::vector<double> gmp = acrossLayouts(run.gmp, slowest);
+    const std::vector<double> mpdec = acrossLayouts(run.mpdec, slowest);
+    std::printf(
+        "\nMicroseconds per call, text in and text out, each contender in its %s heap layout\n"
+        "(in each layout the best of %d rounds of %d batches); goal: best peer / Kestrum at\n"
+        "least this; copy: the operands' and the result's UTF-16 bytes copied once, and the most\n"
+        "copies Kestrum may take; spread: Kestrum's slowest layout over its fastest, and the\n"
+        "number of its slowest layout\n",
+        slowest ? "slowest" : "fastest", kRounds, kBatches);
+    std::printf("%-28s %-12s %9s %9s %9s %8s %5s %8s %8s %5s %8s %8s\n", "workload", "size",
+                "Kestrum", "GMP", "libmpdec", "best/Kes", "goal", "copy", "Kes/copy", "goal",
+                "peak KiB", "spread");
+    std::vector<std::string> missed;
+    for (std::size_t i = 0; i < run.workloads.size(); ++i) {
+        const Workload& w = run.workloads[i];
+        const double best = isSet(mpdec[i]) ? std::min(gmp[i], mpdec[i]) : gmp[i];
+        const double speed = best / kestrum[i];
+        const std::string label = w.name + " " + w.size;
+        if (speed < w.speedGoal) {
+            missed.push_back(label + ": " + fixed(speed, 2) + "x the best peer");
+        }
+        std::string copyRatio;
+        std::string copyGoal;
+        if (w.linear()) {
+            const double copies = kestrum[i] / run.copy[i];
+            copyRatio = fixed(copies, 2);
+            if (w.copyGoal > 0) {
+                copyGoal = fixed(w.copyGoal, 0);
+                if (copies > w.copyGoal) {
+                    missed.push_back(label + ": " + copyRatio + " copies");
+                }
+            }
+        }
+        std::printf(
+            "%-28s %-12s %9s %9s %9s %8.2f %5.1f %8s %8s %5s %8.1f %6.2f %zu%s\n", w.name.c_str(),
+            w.size.c_str(), micros(kestrum[i]).c_str(), micros(gmp[i]).c_str(),
+            isSet(mpdec[i]) ? micros(mpdec[i]).c_str() : "n/a", speed, w.speedGoal,
+            w.linear() ? micros(run.copy[i]).c_str() : "", copyRatio.c_str(), copyGoal.c_str(),
+            static_cast<double>(run.firstCalls[i].peakBytes) / 1024.0,
+            slowestKestrum[i] / fastestKestrum[i], slowestLayout(run.kestrum, i),
+            run.firstCalls[i].result == run.gmpResults[i] ? "" : "  RESULT DIFFERS FROM GMP");
+    }
+    const auto largestPeak = std::ranges::max_element(
+        run.firstCalls, {}, [](const KestrumTiming& t) { return t.peakBytes; });
+    std::printf("Largest peak of one call in the table: %.1f KiB (goal: under %.0f KiB)\n",
+                static_cast<double>(largestPeak->peakBytes) / 1024.0,
+                static_cast<double>(kPeakBudgetBytes) / 1024.0);
+    if (missed.empty()) {
+        std::printf("Every speed and copy goal met in this table.\n");
+    }
+    for (const std::string& line : missed) {
+        std::printf("Goal missed: %s\n", line.c_str());
+    }
+}
 
 void printTable(const std::string& script, const char* only) {
     std::vector<Workload> workloads = tableWorkloads();
@@ -584,64 +822,19 @@ void printTable(const std::string& script, const char* only) {
         std::erase_if(workloads,
                       [&](const Workload& w) { return w.name.find(only) == std::string::npos; });
     }
-    const std::size_t count = workloads.size();
-    constexpr double kUnset = std::numeric_limits<double>::infinity();
-    std::vector<double> kestrum(count, kUnset);
-    std::vector<double> gmp(count, kUnset);
-    std::vector<double> mpdec(count, kUnset);
-    std::vector<double> copy(count, kUnset);
-    std::vector<KestrumTiming> firstCalls(count);
-    std::vector<std::string> gmpResults(count);
-    GmpContender gmpContender;
-    for (int round = 0; round < kRounds; ++round) {
-        std::printf("Round %d of %d: libmpdec through %s, then Kestrum, GMP and copies ...\n",
-                    round + 1, kRounds, script.c_str());
-        std::fflush(stdout);
-        const std::map<std::size_t, double> decimal = timePeerDecimal(script, workloads);
-        for (std::size_t i = 0; i < count; ++i) {
-            const Workload& w = workloads[i];
-            const std::u16string a = widen(w.a);
-            const std::u16string b = widen(w.b);
-            const KestrumTiming timing = timeKestrum(w.op, a, b);
-            if (round == 0) {
-                firstCalls[i] = timing;
-                gmpResults[i] = std::string(gmpContender.call(w.op, w.a, w.b));
-            }
-            kestrum[i] = std::min(kestrum[i], timing.seconds);
-            gmp[i] = std::min(gmp[i], timeCalls([&] { gmpContender.call(w.op, w.a, w.b); }));
-            if (w.linear()) {
-                copy[i] = std::min(copy[i], timeCopy(a, b, timing.resultUnits));
-            }
-            const auto found = decimal.find(i);
-            if (found != decimal.end()) {
-                mpdec[i] = std::min(mpdec[i], found->second);
-            }
-        }
-    }
-    if (std::all_of(mpdec.begin(), mpdec.end(), [](double v) { return v == kUnset; })) {
+    const RunFigures run = measure(script, std::move(workloads));
+    if (std::none_of(run.mpdec.front().begin(), run.mpdec.front().end(), isSet)) {
         std::printf("(the peer script gave no figures: libmpdec column left empty)\n");
     }
-
-    std::printf(
-        "\nMicroseconds per call, text in and text out (best of %d rounds of %d batches);\n"
-        "copy: the operands' and the result's UTF-16 bytes copied once\n",
-        kRounds, kBatches);
-    std::printf("%-28s %-12s %10s %10s %10s %9s %9s %9s %9s\n", "workload", "size", "Kestrum",
-                "GMP", "libmpdec", "best/Kes", "copy", "Kes/copy", "peak KiB");
-    for (std::size_t i = 0; i < count; ++i) {
-        const Workload& w = workloads[i];
-        const double decimal = mpdec[i] == kUnset ? 0 : mpdec[i];
-        const double best = decimal > 0 ? std::min(gmp[i], decimal) : gmp[i];
-        char copyRatio[32] = "";
-        if (w.linear()) {
-            std::snprintf(copyRatio, sizeof copyRatio, "%.2f", kestrum[i] / copy[i]);
-        }
-        std::printf("%-28s %-12s %10s %10s %10s %9.2f %9s %9s %9.1f%s\n", w.name.c_str(),
-                    w.size.c_str(), micros(kestrum[i]).c_str(), micros(gmp[i]).c_str(),
-                    micros(decimal).c_str(), best / kestrum[i],
-                    w.linear() ? micros(copy[i]).c_str() : "", copyRatio,
-                    static_cast<double>(firstCalls[i].peakBytes) / 1024.0,
-                    firstCalls[i].result == gmpResults[i] ? "" : "  RESULT DIFFERS FROM GMP");
+    std::printf("\nHeap layouts:");
+    for (std::size_t l = 0; l < bench::kHeapLayouts.size(); ++l) {
+        std::printf(" %zu %s%s", l, bench::kHeapLayouts[l].name,
+                    l + 1 < bench::kHeapLayouts.size() ? ";" : "\n");
+    }
+    printFigures(run, true);
+    // KESTRUM_BENCH_FASTEST_LAYOUT=1 adds the table of each contender's fastest layout.
+    if (std::getenv("KESTRUM_BENCH_FASTEST_LAYOUT") != nullptr) {
+        printFigures(run, false);
     }
 }
 
@@ -732,6 +925,7 @@ void printWorstCases() {
     std::printf("%-6s %-34s %7s %7s %-12s %12s %10s\n", "op", "input", "len a", "len b", "outcome",
                 "max ms", "peak KiB");
     double worst = 0;
+    std::size_t largestPeak = 0;
     for (const WorstCase& w : worstCases()) {
         const AutoStringHolder x(kestrum::api::autoStringAlloc(widen(w.a)));
         const AutoStringHolder y(kestrum::api::autoStringAlloc(widen(w.b)));
@@ -753,13 +947,18 @@ void printWorstCases() {
             }
         }
         worst = std::max(worst, longest);
+        largestPeak = std::max(largestPeak, peak);
         std::printf("%-6s %-34s %7zu %7zu %-12s %12.3f %10.1f%s\n", opName(w.op),
                     w.description.c_str(), w.a.size(), w.b.size(), outcome.c_str(), longest * 1e3,
                     static_cast<double>(peak) / 1024.0,
                     longest > kCallBudgetSeconds ? "  > 10 ms" : "");
         std::fflush(stdout);
     }
-    std::printf("Longest call: %.3f ms\n", worst * 1e3);
+    std::printf(
+        "Longest call: %.3f ms (goal: under %.0f ms); largest peak of one call: %.1f KiB "
+        "(goal: under %.0f KiB)\n",
+        worst * 1e3, kCallBudgetSeconds * 1e3, static_cast<double>(largestPeak) / 1024.0,
+        static_cast<double>(kPeakBudgetBytes) / 1024.0);
 }
 
 }  // namespace

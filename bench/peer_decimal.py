@@ -2,9 +2,14 @@
 """Times the benchmark workloads with libmpdec through Python's decimal module.
 
 Reads a file of "op<TAB>a<TAB>b" lines (op: iadd isub icomp imult idiv radd rsub rmult; a and
-b decimal text) and prints "index<TAB>seconds" per line: the mean time of one call in the best of
-several batches, each call parsing both operands from text, computing exactly and formatting the
-result back to text.
+b decimal text) and prints "layout<TAB>index<TAB>seconds" per line and heap layout: the mean time
+of one call in the best of several batches, each call parsing both operands from text, computing
+exactly and formatting the result back to text.
+
+Each further argument is a heap layout, "p0,p1,p2,p3,m": blocks of p0 to p3 bytes are allocated
+before the other blocks of a case (the result of its first call), before a, before b and before
+the timing, and m=1 runs a 16383 by 16383 digit multiplication first and keeps its result. Without
+layout arguments every case runs once, without pads.
 """
 
 import decimal
@@ -75,12 +80,39 @@ def time_calls(call, a, b):
     return best
 
 
-def main(path):
+def copied(text):
+    """A new string object equal to text, allocated now."""
+    return (text + " ")[:-1]
+
+
+def time_in_layout(layout, line):
+    op, a, b = line.rstrip("\n").split("\t")
+    pads = [bytearray(layout[0])]
+    first = OPERATIONS[op](a, b)
+    pads.append(bytearray(layout[1]))
+    a = copied(a)
+    pads.append(bytearray(layout[2]))
+    b = copied(b)
+    pads.append(bytearray(layout[3]))
+    seconds = time_calls(OPERATIONS[op], a, b)
+    del first, pads
+    return seconds
+
+
+def main(path, layouts):
     with open(path, encoding="ascii") as workloads:
-        for index, line in enumerate(workloads):
-            op, a, b = line.rstrip("\n").split("\t")
-            print(f"{index}\t{time_calls(OPERATIONS[op], a, b):.9e}", flush=True)
+        lines = workloads.readlines()
+    for number, layout in enumerate(layouts):
+        elsewhere = None
+        if layout[4]:
+            elsewhere = multiply("7" * 16383, "3" * 16383)
+        for index, line in enumerate(lines):
+            print(f"{number}\t{index}\t{time_in_layout(layout, line):.9e}", flush=True)
+        del elsewhere
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(
+        sys.argv[1],
+        [[int(field) for field in arg.split(",")] for arg in sys.argv[2:]] or [[0, 0, 0, 0, 0]],
+    )

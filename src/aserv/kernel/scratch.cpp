@@ -1,6 +1,9 @@
 #include "scratch.h"
 
+#include <atomic>
 #include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace kestrum::aserv::kernel {
 namespace {
@@ -35,6 +38,44 @@ ScratchClass classOf(std::size_t bytes) noexcept {
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
 thread_local ScratchStore* activeStore = nullptr;
 
+// Blocks from this size on start at a chosen place in a 4 KiB page. The kernel's linear passes
+// read some blocks while they write others; where a read address and a recent write address
+// agree in their low 12 bits, the CPU holds the read back until it has told them apart, and
+// long passes over blocks that start at the same place in their pages (as the heap places the
+// large blocks it maps: all at the same offset) would meet that at every step. Each new block
+// starts kColorStep bytes further on in the page than the one made before it, so the blocks of
+// one call start at different places.
+constexpr std::size_t kColoredFrom = 4096;
+constexpr std::size_t kPage = 4096;
+constexpr std::size_t kColorStep = 576;  // nine cache lines: 64 places before one comes back
+constexpr std::size_t kHeader = 64;      // holds the address of the allocation
+
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
+std::atomic<std::size_t> colorTurn{0};
+
+void* newBlock(std::size_t size) {
+    if (size < kColoredFrom) {
+        return ::operator new(size);
+    }
+    auto* base = static_cast<unsigned char*>(::operator new(size + kHeader + kPage));
+    const std::size_t color =
+        colorTurn.fetch_add(1, std::memory_order_relaxed) * kColorStep % kPage;
+    const std::size_t first = reinterpret_cast<std::uintptr_t>(base + kHeader) % kPage;
+    unsigned char* block = base + kHeader + (color + kPage - first) % kPage;
+    std::memcpy(block - sizeof base, &base, sizeof base);
+    return block;
+}
+
+void deleteBlock(void* block, std::size_t size) noexcept {
+    if (size < kColoredFrom) {
+        ::operator delete(block);
+        return;
+    }
+    unsigned char* base = nullptr;
+    std::memcpy(&base, static_cast<unsigned char*>(block) - sizeof base, sizeof base);
+    ::operator delete(base);
+}
+
 }  // namespace
 
 namespace detail {
@@ -53,13 +94,13 @@ void* ScratchStore::take(std::size_t bytes) {
         waiting_ -= c.size;
         return block;
     }
-    return ::operator new(c.size);
+    return newBlock(c.size);
 }
 
 void ScratchStore::give(void* block, std::size_t bytes) noexcept {
     const ScratchClass c = classOf(bytes);
     if (c.size > kLargestKept) {
-        ::operator delete(block);
+        deleteBlock(block, c.size);
         return;
     }
     free_[c.index] = ::new (block) FreeBlock{free_[c.index]};
@@ -72,7 +113,7 @@ void ScratchStore::trim(std::size_t bytes) noexcept {
             FreeBlock* block = free_[index];
             free_[index] = block->next;
             waiting_ -= sizeOfClass(index);
-            ::operator delete(block);
+            deleteBlock(block, sizeOfClass(index));
         }
     }
 }
@@ -89,7 +130,7 @@ void* allocateScratch(std::size_t bytes) {
     if (activeStore != nullptr) {
         return activeStore->take(bytes);
     }
-    return ::operator new(classOf(bytes).size);
+    return newBlock(classOf(bytes).size);
 }
 
 void releaseScratch(void* block, std::size_t bytes) noexcept {
@@ -99,7 +140,7 @@ void releaseScratch(void* block, std::size_t bytes) noexcept {
     if (activeStore != nullptr) {
         activeStore->give(block, bytes);
     } else {
-        ::operator delete(block);
+        deleteBlock(block, classOf(bytes).size);
     }
 }
 

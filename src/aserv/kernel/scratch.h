@@ -6,7 +6,10 @@
 // the next request of that class; blocks may be freed in any order. While a ScratchScope is open
 // on a thread, the temporaries of that thread come from its store; without one they come from
 // the heap (rounded to the same classes, so that either source can take back a block of the
-// other). The store itself is not thread-safe: a store serves one scope at a time.
+// other). Blocks of 4 KiB and more start at a different place in their page from the blocks
+// made just before them, so that passes that read one block while writing another do not meet
+// addresses equal modulo 4096 at every step. The store itself is not thread-safe: a store
+// serves one scope at a time.
 #pragma once
 
 #include <array>

@@ -55,28 +55,38 @@ TextQuotient divideTextByLimb(std::u16string_view a, Limb d) {
     char16_t* out = quotient.data();
     formatLimbs(&first, 1, out);
     out += firstDigits;
-    // Each quotient limb is written a few steps after it is found, so the writing works on
-    // limbs that are ready while the next steps of the chain are still in flight.
+    // Each group is read a few steps before its division step and each quotient limb written a
+    // few steps after it is found, so that the reading and the writing work on limbs that are
+    // ready while the chain of steps goes on: a read that the CPU holds back behind a write (as
+    // it does when their addresses agree in the low 12 bits) does not hold back the chain.
+    std::array<Limb, kLag> ahead{};
     std::array<Limb, kLag> pending{};
+    const auto group = [p](std::size_t index) { return parseLimb(p + index * kLimbDigits); };
     const std::size_t lead = std::min(groups, kLag);
     for (std::size_t i = 0; i < lead; ++i) {
-        pending[i] = chain.step(parseLimb(p));
-        p += kLimbDigits;
+        ahead[i] = group(i);
+    }
+    for (std::size_t i = 0; i < lead; ++i) {
+        const Limb x = ahead[i];
+        ahead[i] = i + kLag < groups ? group(i + kLag) : 0;
+        pending[i] = chain.step(x);
     }
     std::size_t i = lead;
-    for (; i + kLag <= groups; i += kLag) {
+    for (; i + 2 * kLag <= groups; i += kLag) {
 #pragma GCC unroll 4
         for (std::size_t j = 0; j < kLag; ++j) {
-            const Limb q = chain.step(parseLimb(p));
-            p += kLimbDigits;
+            const Limb x = ahead[j];
+            ahead[j] = group(i + j + kLag);
+            const Limb q = chain.step(x);
             formatLimb(out, pending[j]);
             out += kLimbDigits;
             pending[j] = q;
         }
     }
     for (; i < groups; ++i) {
-        const Limb q = chain.step(parseLimb(p));
-        p += kLimbDigits;
+        const Limb x = ahead[i % kLag];
+        ahead[i % kLag] = i + kLag < groups ? group(i + kLag) : 0;
+        const Limb q = chain.step(x);
         formatLimb(out, pending[i % kLag]);
         out += kLimbDigits;
         pending[i % kLag] = q;

@@ -3,7 +3,9 @@
 // kernel results computed from reused (dirty) blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -113,6 +115,41 @@ TEST(ScratchScope, RoutesScratchToTheStoreAndRestoresTheOuterScope) {
     }
     releaseScratch(allocateScratch(500), 500);  // no scope: the heap
     EXPECT_EQ(outer.waiting(), 512U);
+}
+
+// Blocks of 4 KiB and more start at different places in their pages, on cache-line bounds,
+// whichever way they are taken and given back, and every byte of their class is theirs.
+TEST(ScratchScope, LargeBlocksStartAtDifferentPlacesInTheirPages) {
+    constexpr std::size_t kPage = 4096;
+    constexpr std::size_t kLine = 64;
+    for (const std::size_t bytes : {std::size_t{4096}, std::size_t{40000}, std::size_t{3} << 20}) {
+        SCOPED_TRACE(bytes);
+        ScratchStore store;
+        std::vector<void*> blocks;
+        {
+            const ScratchScope scope(&store);
+            for (int i = 0; i < 4; ++i) {
+                blocks.push_back(allocateScratch(bytes));
+            }
+        }
+        blocks.push_back(allocateScratch(bytes));  // from the heap, no scope open
+        std::vector<std::size_t> places;
+        for (void* block : blocks) {
+            const auto address = reinterpret_cast<std::uintptr_t>(block);
+            EXPECT_EQ(address % kLine, 0U);
+            places.push_back(address % kPage);
+            std::memset(block, 0x5A, detail::scratchClassSize(bytes));
+        }
+        std::ranges::sort(places);
+        EXPECT_EQ(std::ranges::adjacent_find(places), places.end());
+        {
+            const ScratchScope scope(&store);
+            releaseScratch(blocks[4], bytes);  // a heap block into the store
+        }
+        for (std::size_t i = 0; i < 4; ++i) {
+            releaseScratch(blocks[i], bytes);  // store blocks to the heap
+        }
+    }
 }
 
 TEST(ScratchScope, LimbBuffersFromReusedBlocksStartAtZero) {

@@ -12,26 +12,12 @@
 
 #include "automation_string.h"
 #include "result_codes.h"
+#include "variable.h"
 
 namespace kestrum::api {
 namespace {
 
-// A client's string variable: owns its automation string like a script variable does.
-class Variable {
-  public:
-    Variable() = default;
-    explicit Variable(std::u16string_view text) : value_(autoStringAlloc(text)) {}
-    Variable(const Variable&) = delete;
-    Variable& operator=(const Variable&) = delete;
-    ~Variable() { autoStringFree(value_); }
-
-    AutoString* address() { return &value_; }
-    [[nodiscard]] AutoString raw() const { return value_; }
-    [[nodiscard]] std::u16string text() const { return std::u16string(autoStringView(value_)); }
-
-  private:
-    AutoString value_ = nullptr;
-};
+using testing_support::Variable;
 
 using StringMethod = ResultCode (Arithm::*)(AutoString*, AutoString*, AutoString*) const noexcept;
 

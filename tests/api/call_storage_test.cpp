@@ -18,27 +18,12 @@
 #include "arithm.h"
 #include "automation_string.h"
 #include "result_codes.h"
+#include "variable.h"
 
 namespace kestrum::api {
 namespace {
 
-// Owns an automation string, as a client's variable does.
-class Variable {
-  public:
-    Variable() = default;
-    explicit Variable(std::u16string_view text) : value_(autoStringAlloc(text)) {}
-    Variable(const Variable&) = delete;
-    Variable& operator=(const Variable&) = delete;
-    Variable(Variable&&) = delete;
-    Variable& operator=(Variable&&) = delete;
-    ~Variable() { autoStringFree(value_); }
-
-    AutoString* address() { return &value_; }
-    [[nodiscard]] std::u16string text() const { return std::u16string(autoStringView(value_)); }
-
-  private:
-    AutoString value_ = nullptr;
-};
+using testing_support::Variable;
 
 // `count` pseudo-random digits, the first not 0.
 std::u16string digits(std::size_t count, std::uint32_t seed) {

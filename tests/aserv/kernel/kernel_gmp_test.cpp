@@ -76,6 +76,26 @@ TEST(KernelGmp, LargestOperandsInEveryShape) {
     }
 }
 
+// Every pair of operand lengths that schoolbook multiplication takes (2 to 31 limbs of 18
+// digits), random and all nines: every column length, each entering the four-limb passes of the
+// column loop at each of its offsets.
+TEST(KernelGmp, SchoolbookProductsOfEveryLength) {
+    OperandMaker maker(24);
+    constexpr std::size_t kLimbDigits = 18;
+    for (std::size_t na = 2; na < 32; ++na) {
+        for (std::size_t nb = 2; nb <= na; ++nb) {
+            const Shape shape = (na + nb) % 3 == 0 ? Shape::Nines : Shape::Random;
+            const std::u16string a = maker.make(na * kLimbDigits, shape);
+            const std::u16string b = maker.make(nb * kLimbDigits - maker.below(kLimbDigits), shape);
+            Mpz x(a);
+            Mpz y(b);
+            Mpz r;
+            mpz_mul(r.get(), x.get(), y.get());
+            EXPECT_EQ(multiplyMagnitudes(a, b), r.text()) << na << " x " << nb << " limbs";
+        }
+    }
+}
+
 TEST(KernelGmp, DivisionNearRecursionBlockSizes) {
     OperandMaker maker(23);
     // Divisor lengths whose limb counts land just below and above t * 2^k block sizes.

@@ -24,10 +24,7 @@ constexpr std::uint32_t kNoHome = kPoolSize;
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
 thread_local std::uint32_t home = kNoHome;
 
-// Bytes of address space, modulo 4096, between the start of a result text and the starts and
-// ends of the operands that leave its stores and their loads clear of each other.
 constexpr std::uintptr_t kPage = 4096;
-constexpr std::uintptr_t kClearance = 512;
 
 // How far apart `p` and `q` lie modulo 4096, whichever comes first.
 std::uintptr_t pageDistance(const void* p, const void* q) noexcept {
@@ -49,12 +46,8 @@ std::uintptr_t closestOperand(const char16_t* start, std::u16string_view a,
 
 }  // namespace
 
-std::u16string& CallStorage::textApartFrom(std::u16string_view a, std::u16string_view b) {
+std::u16string& CallStorage::clearText(std::u16string_view a, std::u16string_view b) {
     const std::size_t units = std::max(a.size(), b.size());
-    // A short pass is over before near addresses cost much: the warm first text.
-    if (units * sizeof(char16_t) < kClearance) {
-        return texts_.front();
-    }
     // The first text clear of the operands, so that the texts after it are made only when the
     // operands come near it; failing that, the one with the most room. A text is grown before
     // it is judged, as the result will need it: grown one after the other, with a part of a page

@@ -12,6 +12,7 @@
 // freed when the program ends or the library is unloaded.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -69,6 +70,9 @@ class alignas(64) CallStorage {
     // client's operands is the client's affair: of three texts, whichever way the heap placed
     // them, at least one usually lies clear of two operands.
     static constexpr std::size_t kTexts = 3;
+    // Bytes of address space, modulo 4096, between the start of a result text and the starts and
+    // ends of the operands that leave its stores and their loads clear of each other.
+    static constexpr std::size_t kClearance = 512;
 
     // A free storage of the pool, now lent to the caller, or null when all are lent.
     static CallStorage* borrow() noexcept;
@@ -76,7 +80,16 @@ class alignas(64) CallStorage {
     bool tryLend() noexcept { return !lent_.test_and_set(std::memory_order_acquire); }
 
     // Throws std::bad_alloc.
-    std::u16string& textApartFrom(std::u16string_view a, std::u16string_view b);
+    std::u16string& textApartFrom(std::u16string_view a, std::u16string_view b) {
+        // A short pass is over before near addresses cost much: the warm first text.
+        if (std::max(a.size(), b.size()) * sizeof(char16_t) < kClearance) {
+            return texts_.front();
+        }
+        return clearText(a, b);
+    }
+
+    // The first text clear of long operands, or the one nearest to clear.
+    std::u16string& clearText(std::u16string_view a, std::u16string_view b);
 
     void giveBack() noexcept {
         for (std::u16string& text : texts_) {

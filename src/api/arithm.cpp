@@ -27,16 +27,20 @@ ResultCode currentFailure() noexcept {
     }
 }
 
-ResultCode callStringProcedure(StringProcedure procedure, AutoString* a1, AutoString* a2,
-                               AutoString* result) noexcept {
+// `linear` for the procedures that write the digits of their result while they read the digits
+// of the operands, in one pass.
+ResultCode callStringProcedure(StringProcedure procedure, bool linear, AutoString* a1,
+                               AutoString* a2, AutoString* result) noexcept {
     if (a1 == nullptr || a2 == nullptr || result == nullptr) {
         return kNullPointer;
     }
     *result = nullptr;
     try {
         CallStorage::Loan loan;
-        Text& local = loan.text();
-        procedure(autoStringView(*a1), autoStringView(*a2), local);
+        const TextView x = autoStringView(*a1);
+        const TextView y = autoStringView(*a2);
+        Text& local = linear ? loan.textApartFrom(x, y) : loan.text();
+        procedure(x, y, local);
         AutoString value = autoStringAlloc(local);
         if (value == nullptr) {
             return kOutOfMemory;
@@ -65,15 +69,15 @@ bool storeIfChanged(AutoString* target, TextView text) noexcept {
 }  // namespace
 
 ResultCode Arithm::iadd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intAdd, a1, a2, result);
+    return callStringProcedure(aserv::intAdd, true, a1, a2, result);
 }
 
 ResultCode Arithm::isub(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intSub, a1, a2, result);
+    return callStringProcedure(aserv::intSub, true, a1, a2, result);
 }
 
 ResultCode Arithm::imult(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::intMult, a1, a2, result);
+    return callStringProcedure(aserv::intMult, false, a1, a2, result);
 }
 
 ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoString* r,
@@ -105,15 +109,15 @@ ResultCode Arithm::idiv(AutoString* a1, AutoString* a2, AutoString* m, AutoStrin
 }
 
 ResultCode Arithm::radd(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realAdd, a1, a2, result);
+    return callStringProcedure(aserv::realAdd, true, a1, a2, result);
 }
 
 ResultCode Arithm::rsub(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realSub, a1, a2, result);
+    return callStringProcedure(aserv::realSub, true, a1, a2, result);
 }
 
 ResultCode Arithm::rmult(AutoString* a1, AutoString* a2, AutoString* result) const noexcept {
-    return callStringProcedure(aserv::realMult, a1, a2, result);
+    return callStringProcedure(aserv::realMult, false, a1, a2, result);
 }
 
 ResultCode Arithm::icomp(AutoString* a1, AutoString* a2, std::int16_t* result) const noexcept {

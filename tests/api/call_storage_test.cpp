@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -157,6 +158,58 @@ TEST(CallStorage, ThreadsCallingAtOnceGetTheResultsOfOneThread) {
     // Two threads find free storage; twenty are more than the storage kept for calls at once.
     for (const std::size_t threads : {std::size_t{2}, std::size_t{20}}) {
         EXPECT_EQ(mismatchesOnThreads(cases, expected, threads, 3), 0) << threads << " threads";
+    }
+}
+
+// How far apart two addresses lie modulo 4096, whichever comes first.
+std::uintptr_t pageDistance(const void* p, const void* q) {
+    const std::uintptr_t ahead =
+        (reinterpret_cast<std::uintptr_t>(p) - reinterpret_cast<std::uintptr_t>(q)) % 4096;
+    return std::min(ahead, 4096 - ahead);
+}
+
+std::uintptr_t nearestOperand(const std::u16string& text, std::u16string_view a,
+                              std::u16string_view b) {
+    return std::min(pageDistance(text.data(), a.data()), pageDistance(text.data(), b.data()));
+}
+
+TEST(CallStorage, ResultTextsForLinearPassesKeepClearOfTheOperandsPages) {
+    constexpr std::size_t kUnits = 20000;
+    // Operands start at these distances (bytes, modulo 4096) after the first kept text, b 1 KiB
+    // further; 512 bytes or more on both sides leave the first text clear of them, and it is
+    // kept then. Whatever text is chosen lies no nearer to them than the first.
+    struct Placement {
+        std::uintptr_t after;
+        bool firstIsClear;
+    };
+    const std::array<Placement, 7> placements{{{0, false},
+                                               {2, false},
+                                               {256, false},
+                                               {512, true},
+                                               {2048, true},
+                                               {3582, false},
+                                               {4094, false}}};
+    const std::u16string pool = digits(kUnits * 2 + 8192, 11);
+    CallStorage::Loan lent;
+    lent.text().reserve(kUnits + 2);
+    const std::u16string& first = lent.text();
+    for (const Placement& placement : placements) {
+        // Where in `pool` a view starts `offset` bytes after `first`, modulo 4096.
+        const auto at = [&](std::uintptr_t offset) {
+            const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(pool.data());
+            const std::uintptr_t target = reinterpret_cast<std::uintptr_t>(first.data()) + offset;
+            const std::size_t skip = ((target - base) % 4096) / sizeof(char16_t);
+            return std::u16string_view(pool).substr(skip, kUnits);
+        };
+        const std::u16string_view a = at(placement.after);
+        const std::u16string_view b = at(placement.after + 1024);
+        const std::uintptr_t firstDistance = nearestOperand(first, a, b);
+        const std::u16string& chosen = lent.textApartFrom(a, b);
+        EXPECT_GE(chosen.capacity(), kUnits) << placement.after;
+        EXPECT_GE(nearestOperand(chosen, a, b), firstDistance) << placement.after;
+        if (placement.firstIsClear) {
+            EXPECT_EQ(&chosen, &first) << placement.after;
+        }
     }
 }
 

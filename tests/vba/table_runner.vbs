@@ -55,21 +55,6 @@ Function TableCall(fields)
     End Select
 End Function
 
-' "error N", and for error 5 the argument named after "FUNCTION: argument ".
-Function TableError(fn, number, description)
-    Dim lead, words
-    TableError = "error " & number
-    If number = 5 Then
-        lead = fn & ": argument "
-        If Left(description, Len(lead)) = lead Then
-            words = Split(Mid(description, Len(lead) + 1), " ")
-            TableError = TableError & " " & words(0)
-        Else
-            TableError = TableError & " ? (" & description & ")"
-        End If
-    End If
-End Function
-
 Function TableOutcome(fields)
     Dim value, number, description
     On Error Resume Next
@@ -78,7 +63,7 @@ Function TableOutcome(fields)
     description = Err.Description
     On Error GoTo 0
     If number <> 0 Then
-        TableOutcome = TableError(fields(0), number, description)
+        TableOutcome = ErrorOutcome(fields(0), number, description)
     ElseIf VarType(value) = vbString Then
         TableOutcome = value
     Else

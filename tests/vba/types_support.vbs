@@ -40,22 +40,15 @@ checkFailures = 0
 ' The outcome as the generator writes it: the text, "#" and a number, "error 5 <argument>",
 ' "error 6 <source>" or "error N".
 Function CheckOutcome(label, value, number, description, source)
-    Dim fn, lead, words
+    Dim fn
     If number = 0 Then
         If VarType(value) = vbString Then CheckOutcome = value Else CheckOutcome = "#" & CStr(value)
         Exit Function
     End If
-    CheckOutcome = "error " & number
-    If number = 5 Then
-        fn = Left(label, InStr(label, "(") - 1)
-        lead = fn & ": argument "
-        If Left(description, Len(lead)) = lead Then
-            words = Split(Mid(description, Len(lead) + 1), " ")
-            CheckOutcome = CheckOutcome & " " & words(0)
-        Else
-            CheckOutcome = CheckOutcome & " ? (" & description & ")"
-        End If
-    ElseIf number = 6 Then
+    fn = label
+    If InStr(label, "(") > 0 Then fn = Left(label, InStr(label, "(") - 1)
+    CheckOutcome = ErrorOutcome(fn, number, description)
+    If number = 6 Then
         CheckOutcome = CheckOutcome & " " & source
     End If
 End Function

@@ -6,11 +6,24 @@
 
 #include "limb_ops.h"
 #include "ntt.h"
+#include "school_avx512.h"
 
 namespace kestrum::aserv::kernel::detail {
 namespace {
 
 static_assert(kKaratsubaThreshold <= 64, "a schoolbook column sum must stay below 2^126");
+static_assert(kAvx512KaratsubaThreshold <= kAvx512SchoolLimbs + 1);
+
+struct Leaves {
+    bool vector;
+    std::size_t karatsubaThreshold;
+};
+
+const Leaves& leaves() {
+    static const Leaves chosen = avx512SchoolAvailable() ? Leaves{true, kAvx512KaratsubaThreshold}
+                                                         : Leaves{false, kKaratsubaThreshold};
+    return chosen;
+}
 
 // Two neighbouring column sums: sum += pa[i] * pq[i] and next += pa[i] * pq[i - 1] for
 // i < count, count >= 1, where pq runs through b backwards. Each a limb is read once for both
@@ -130,6 +143,17 @@ void multiplySchool(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::
     r[columns] = lowWord(carry);
 }
 
+// The schoolbook product for a shorter operand below karatsubaThreshold().
+void multiplyLeaf(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+#if defined(KESTRUM_AVX512_SCHOOL)
+    if (leaves().vector && nb >= kAvx512SchoolShortest) {
+        multiplySchoolAvx512(r, a, na, b, nb);
+        return;
+    }
+#endif
+    multiplySchool(r, a, na, b, nb);
+}
+
 void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
                        Limb* scratch);
 
@@ -222,8 +246,8 @@ void multiplyUnbalanced(Limb* r, const Limb* a, std::size_t na, const Limb* b, s
 // Balanced case: nb > ceil(na / 2).
 void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
                        Limb* scratch) {
-    if (nb < kKaratsubaThreshold) {
-        multiplySchool(r, a, na, b, nb);
+    if (nb < leaves().karatsubaThreshold) {
+        multiplyLeaf(r, a, na, b, nb);
         return;
     }
     const std::size_t m = (na + 1) / 2;
@@ -259,14 +283,18 @@ void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
 
 }  // namespace
 
+std::size_t karatsubaThreshold() {
+    return leaves().karatsubaThreshold;
+}
+
 std::size_t multiplyScratch(std::size_t na, std::size_t nb) {
-    return nb < kKaratsubaThreshold ? 0 : 6 * na + 256;
+    return nb < karatsubaThreshold() ? 0 : 6 * na + 256;
 }
 
 void multiplyLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
                    Limb* scratch) {
-    if (nb < kKaratsubaThreshold) {
-        multiplySchool(r, a, na, b, nb);
+    if (nb < karatsubaThreshold()) {
+        multiplyLeaf(r, a, na, b, nb);
     } else if (nb >= kTransformThreshold && transformFits(na, nb)) {
         multiplyTransform(r, a, na, b, nb);
     } else if (2 * nb <= na + 1) {

@@ -9,8 +9,14 @@
 
 namespace kestrum::aserv::kernel::detail {
 
-// Below this many limbs in the shorter operand, schoolbook multiplication is used.
+// Below this many limbs in the shorter operand, schoolbook multiplication is used: the column
+// sums below, or on CPUs that run it the vector schoolbook (school_avx512.h), which stays faster
+// than Karatsuba up to longer operands.
 inline constexpr std::size_t kKaratsubaThreshold = 32;
+inline constexpr std::size_t kAvx512KaratsubaThreshold = 65;
+
+// The threshold that this process uses, chosen with the schoolbook on first use.
+std::size_t karatsubaThreshold();
 
 // From this many limbs in the shorter operand on, products that fit one number-theoretic
 // transform are computed by it.

@@ -1,0 +1,267 @@
+#include "school_avx512.h"
+
+#if defined(KESTRUM_AVX512_SCHOOL)
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <utility>
+
+#include "limb_ops.h"
+
+// GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialised ones.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace kestrum::aserv::kernel::detail {
+namespace {
+
+constexpr Limb kHalfBase = 1'000'000'000;
+constexpr std::size_t kLanes = 8;
+
+// The longer operand is taken in pieces of at most this many limbs.
+constexpr std::size_t kPieceLimbs = 128;
+
+// Halves of the shorter operand, b, follow kLanes zeros in each of kLanes copies, copy u shifted
+// up by u places, so that every window of eight columns that a step reads starts on a vector
+// boundary. The windows reach 2 nb + 30 halves into a copy.
+constexpr std::size_t copyLength(std::size_t nb) {
+    return (2 * nb + 30 + 15) & ~std::size_t{15};
+}
+constexpr std::size_t kCopyLength = copyLength(kAvx512SchoolLimbs);
+
+// A lane sums at most ceil(2 nb / 8) products of halves, each at most (10^9 - 1)^2; eighteen of
+// them still fit 64 bits.
+static_assert((2 * kAvx512SchoolLimbs + kLanes - 1) / kLanes <= 18);
+
+// Most half columns of one piece, rounded up to whole pairs of blocks.
+constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 * kLanes;
+
+// Cuts lanes x = q * 10^9 + r, r < 10^9, returning r and setting q. The lanes come as the low 64
+// bits of x, which determine r, and as a double that is close enough to x that the estimated
+// quotient is at most one off.
+[[gnu::target("avx512f,avx512dq"), gnu::always_inline]] inline __m512i cutByHalfBase(
+    __m512d approximate, __m512i low, __m512i& quotient) {
+    const __m512i halfBase = _mm512_set1_epi64(kHalfBase);
+    const __m512i one = _mm512_set1_epi64(1);
+    __m512i q = _mm512_cvttpd_epu64(_mm512_mul_pd(approximate, _mm512_set1_pd(1e-9)));
+    __m512i r = _mm512_sub_epi64(low, _mm512_mullo_epi64(q, halfBase));
+    const __mmask8 under = _mm512_cmplt_epi64_mask(r, _mm512_setzero_si512());
+    r = _mm512_mask_add_epi64(r, under, r, halfBase);
+    q = _mm512_mask_sub_epi64(q, under, q, one);
+    const __mmask8 over = _mm512_cmpge_epi64_mask(r, halfBase);
+    r = _mm512_mask_sub_epi64(r, over, r, halfBase);
+    quotient = _mm512_mask_add_epi64(q, over, q, one);
+    return r;
+}
+
+// halves[0..length) = the low and high halves of limbs[0..n), interleaved, then zeros; length is
+// a multiple of 16.
+[[gnu::target("avx512f,avx512dq")]] void cutLimbs(Limb* halves, std::size_t length,
+                                                  const Limb* limbs, std::size_t n) {
+    const __m512i firstFour = _mm512_set_epi64(11, 3, 10, 2, 9, 1, 8, 0);
+    const __m512i lastFour = _mm512_set_epi64(15, 7, 14, 6, 13, 5, 12, 4);
+    for (std::size_t i = 0; 2 * i < length; i += kLanes) {
+        const std::size_t left = i < n ? n - i : 0;
+        const auto present = static_cast<__mmask8>(left >= kLanes ? 0xFFU : (1U << left) - 1);
+        const __m512i x = _mm512_maskz_loadu_epi64(present, limbs + i);
+        __m512i high;
+        const __m512i low = cutByHalfBase(_mm512_cvtepu64_pd(x), x, high);
+        _mm512_storeu_si512(halves + 2 * i, _mm512_permutex2var_epi64(low, firstFour, high));
+        _mm512_storeu_si512(halves + 2 * i + kLanes,
+                            _mm512_permutex2var_epi64(low, lastFour, high));
+    }
+}
+
+// copies + u * kCopyLength holds u zeros, then shifted[0..length - u).
+[[gnu::target("avx512f,avx512dq")]] void makeShiftedCopies(Limb* copies, const Limb* shifted,
+                                                           std::size_t length) {
+    __m512i previous = _mm512_setzero_si512();
+    for (std::size_t at = 0; at < length; at += kLanes) {
+        const __m512i current = _mm512_loadu_si512(shifted + at);
+        Limb* out = copies + at;
+        _mm512_storeu_si512(out, current);
+        _mm512_storeu_si512(out + 1 * kCopyLength, _mm512_alignr_epi64(current, previous, 7));
+        _mm512_storeu_si512(out + 2 * kCopyLength, _mm512_alignr_epi64(current, previous, 6));
+        _mm512_storeu_si512(out + 3 * kCopyLength, _mm512_alignr_epi64(current, previous, 5));
+        _mm512_storeu_si512(out + 4 * kCopyLength, _mm512_alignr_epi64(current, previous, 4));
+        _mm512_storeu_si512(out + 5 * kCopyLength, _mm512_alignr_epi64(current, previous, 3));
+        _mm512_storeu_si512(out + 6 * kCopyLength, _mm512_alignr_epi64(current, previous, 2));
+        _mm512_storeu_si512(out + 7 * kCopyLength, _mm512_alignr_epi64(current, previous, 1));
+        previous = current;
+    }
+}
+
+// The eight accumulators of a block of columns summed, cut into column = quotient * 10^9 +
+// digit: digits[0..8) and quotients[0..8) (below 2^38). The sum may pass 2^64 up to seven
+// times, which the double that estimates the quotient takes in.
+[[gnu::target("avx512f,avx512dq"), gnu::always_inline]] inline void cutBlock(
+    const __m512i (&sums)[kLanes], Limb* digits, Limb* quotients) {
+    const __m512i one = _mm512_set1_epi64(1);
+    __m512i low = sums[0];
+    __m512i wraps = _mm512_setzero_si512();
+    for (std::size_t u = 1; u < kLanes; ++u) {
+        const __m512i next = _mm512_add_epi64(low, sums[u]);
+        wraps = _mm512_mask_add_epi64(wraps, _mm512_cmplt_epu64_mask(next, low), wraps, one);
+        low = next;
+    }
+    const __m512d approximate =
+        _mm512_fmadd_pd(_mm512_cvtepu64_pd(wraps), _mm512_set1_pd(0x1p64), _mm512_cvtepu64_pd(low));
+    __m512i quotient;
+    _mm512_storeu_si512(digits, cutByHalfBase(approximate, low, quotient));
+    _mm512_storeu_si512(quotients, quotient);
+}
+
+// The column sums of half products for a[0..na) (na <= kPieceLimbs) times b[0..nb)
+// (nb <= kAvx512SchoolLimbs), cut into digits and quotients by 10^9, columns 0..2 (na + nb).
+// Two blocks of eight columns at a time: column k sums longHalves[i] * bHalves[k - i], and in
+// steps of eight i the windows of b that the upper block reads are the ones that the lower block
+// read a step before.
+[[gnu::target("avx512f,avx512dq")]] void sumColumns(Limb* digits, Limb* quotients,
+                                                    const Limb* longHalves, std::size_t na,
+                                                    const Limb* copies, std::size_t nb) {
+    const std::size_t longCount = 2 * na;
+    const std::size_t shortCount = 2 * nb;
+    const std::size_t columns = longCount + shortCount;
+    for (std::size_t k = 0; k < columns; k += 2 * kLanes) {
+        // i from a multiple of eight below the lowest one that the lower block's columns use.
+        const std::size_t first = (k + 1 > shortCount ? k + 1 - shortCount : 0) & ~(kLanes - 1);
+        const std::size_t end = std::min(longCount, k + 2 * kLanes);
+        // Vector arrays in registers; std::array would drop the vector type's alignment.
+        __m512i lower[kLanes];   // NOLINT(modernize-avoid-c-arrays)
+        __m512i upper[kLanes];   // NOLINT(modernize-avoid-c-arrays)
+        __m512i window[kLanes];  // NOLINT(modernize-avoid-c-arrays)
+#pragma GCC unroll 8
+        for (std::size_t u = 0; u < kLanes; ++u) {
+            lower[u] = _mm512_setzero_si512();
+            upper[u] = _mm512_setzero_si512();
+            window[u] = _mm512_loadu_si512(copies + u * kCopyLength + (k + 2 * kLanes - first));
+        }
+        for (std::size_t i = first; i < end; i += kLanes) {
+            const Limb* at = copies + (k + kLanes - i);
+#pragma GCC unroll 8
+            for (std::size_t u = 0; u < kLanes; ++u) {
+                const __m512i x = _mm512_set1_epi64(static_cast<long long>(longHalves[i + u]));
+                const __m512i current = _mm512_loadu_si512(at + u * kCopyLength);
+                lower[u] = _mm512_add_epi64(lower[u], _mm512_mul_epu32(x, current));
+                upper[u] = _mm512_add_epi64(upper[u], _mm512_mul_epu32(x, window[u]));
+                window[u] = current;
+            }
+        }
+        cutBlock(lower, digits + k, quotients + k);
+        cutBlock(upper, digits + k + kLanes, quotients + k + kLanes);
+    }
+}
+
+// r[0..n) from the cut columns of halves 0..2n: the quotients go one column up and are cut
+// again, the small quotients of that go one more column up, and pairs of columns make limbs.
+// A limb may then reach the base; a last pass carries from those, which is rarely needed.
+[[gnu::target("avx512f,avx512dq")]] void carryColumns(Limb* r, std::size_t n, Limb* digits,
+                                                      const Limb* quotients) {
+    __m512i previousQuotient = _mm512_setzero_si512();
+    __m512i previousCarry = _mm512_setzero_si512();
+    for (std::size_t k = 0; k < 2 * n; k += kLanes) {
+        const __m512i quotient = _mm512_loadu_si512(quotients + k);
+        const __m512i sum = _mm512_add_epi64(_mm512_loadu_si512(digits + k),
+                                             _mm512_alignr_epi64(quotient, previousQuotient, 7));
+        previousQuotient = quotient;
+        __m512i carry;
+        const __m512i digit = cutByHalfBase(_mm512_cvtepu64_pd(sum), sum, carry);
+        _mm512_storeu_si512(digits + k,
+                            _mm512_add_epi64(digit, _mm512_alignr_epi64(carry, previousCarry, 7)));
+        previousCarry = carry;
+    }
+    const __m512i evens = _mm512_set_epi64(14, 12, 10, 8, 6, 4, 2, 0);
+    const __m512i odds = _mm512_set_epi64(15, 13, 11, 9, 7, 5, 3, 1);
+    const __m512i halfBase = _mm512_set1_epi64(kHalfBase);
+    const __m512i top = _mm512_set1_epi64(static_cast<long long>(kBase - 1));
+    __mmask8 full = 0;
+    std::size_t m = 0;
+    for (; m + kLanes <= n; m += kLanes) {
+        const __m512i low = _mm512_loadu_si512(digits + 2 * m);
+        const __m512i high = _mm512_loadu_si512(digits + 2 * m + kLanes);
+        const __m512i limb = _mm512_add_epi64(
+            _mm512_permutex2var_epi64(low, evens, high),
+            _mm512_mul_epu32(_mm512_permutex2var_epi64(low, odds, high), halfBase));
+        full |= _mm512_cmpgt_epu64_mask(limb, top);
+        _mm512_storeu_si512(r + m, limb);
+    }
+    bool carries = full != 0;
+    for (; m < n; ++m) {
+        r[m] = digits[2 * m] + digits[2 * m + 1] * kHalfBase;
+        carries = carries || r[m] >= kBase;
+    }
+    if (carries) {
+        Limb carry = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Limb t = r[i] + carry;
+            carry = t >= kBase ? 1U : 0U;
+            r[i] = t - (kBase & (0 - carry));
+        }
+    }
+}
+
+// r[0..na+nb) = a * b for na <= kPieceLimbs and nb <= kAvx512SchoolLimbs.
+[[gnu::target("avx512f,avx512dq")]] void multiplyPiece(Limb* r, const Limb* a, std::size_t na,
+                                                       const Limb* b, std::size_t nb) {
+    constexpr std::size_t kLongLength = 2 * kPieceLimbs + 2 * kLanes;
+    constexpr std::size_t kShortLength = kLanes + kCopyLength;
+    constexpr std::size_t kAreaLength =
+        kLongLength + kShortLength + kLanes * kCopyLength + 2 * kHalfColumns;
+    // One area for every buffer, its start moved up to a whole vector so that the windows the
+    // inner loop reads each lie in one cache line.
+    std::array<Limb, kAreaLength + kLanes> area;  // NOLINT: every part is written before it is read
+    void* start = area.data();
+    std::size_t space = sizeof(area);
+    std::align(sizeof(__m512i), kAreaLength * sizeof(Limb), start, space);
+    Limb* longHalves = static_cast<Limb*>(start);
+    Limb* shortHalves = longHalves + kLongLength;
+    Limb* copies = shortHalves + kShortLength;
+    Limb* digits = copies + kLanes * kCopyLength;
+    Limb* quotients = digits + kHalfColumns;
+
+    cutLimbs(longHalves, (2 * na + 2 * kLanes + 15) & ~std::size_t{15}, a, na);
+    std::fill(shortHalves, shortHalves + kLanes, Limb{0});
+    cutLimbs(shortHalves + kLanes, copyLength(nb), b, nb);
+    makeShiftedCopies(copies, shortHalves, copyLength(nb));
+    sumColumns(digits, quotients, longHalves, na, copies, nb);
+    carryColumns(r, na + nb, digits, quotients);
+}
+
+}  // namespace
+
+bool avx512SchoolAvailable() {
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+}
+
+void multiplySchoolAvx512(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    multiplyPiece(r, a, std::min(na, kPieceLimbs), b, nb);
+    std::array<Limb, kPieceLimbs + kAvx512SchoolLimbs> piece;  // NOLINT: written before use
+    for (std::size_t done = kPieceLimbs; done < na; done += kPieceLimbs) {
+        const std::size_t length = std::min(kPieceLimbs, na - done);
+        multiplyPiece(piece.data(), a + done, length, b, nb);
+        // r[done..done+nb) holds the top of the pieces before; the rest is fresh.
+        std::fill(r + done + nb, r + done + length + nb, Limb{0});
+        addLimbs(r + done, r + done, length + nb, piece.data(), length + nb);
+    }
+}
+
+}  // namespace kestrum::aserv::kernel::detail
+
+#else
+
+namespace kestrum::aserv::kernel::detail {
+
+bool avx512SchoolAvailable() {
+    return false;
+}
+
+}  // namespace kestrum::aserv::kernel::detail
+
+#endif

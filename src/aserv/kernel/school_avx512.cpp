@@ -12,8 +12,10 @@
 #include "limb_ops.h"
 
 // GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialised ones.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace kestrum::aserv::kernel::detail {
 namespace {

@@ -77,7 +77,8 @@ std::u16string ninesProduct(std::size_t n, std::size_t m) {
 
 TEST(KernelAlgorithms, MultiplicationThresholds) {
     OperandMaker maker(31);
-    for (const std::size_t threshold : {detail::kKaratsubaThreshold, detail::kTransformThreshold}) {
+    for (const std::size_t threshold :
+         {detail::karatsubaThreshold(), detail::kTransformThreshold}) {
         for (const std::size_t limbs : {threshold - 1, threshold, threshold + 1}) {
             for (const std::size_t lb : lengthsOf(limbs)) {
                 checkProduct(maker.any(lb), maker.any(lb));
@@ -91,7 +92,8 @@ TEST(KernelAlgorithms, MultiplicationThresholds) {
 
 TEST(KernelAlgorithms, RandomShapesAroundTheMultiplicationCrossovers) {
     OperandMaker maker(32);
-    for (const std::size_t threshold : {detail::kKaratsubaThreshold, detail::kTransformThreshold}) {
+    for (const std::size_t threshold :
+         {detail::karatsubaThreshold(), detail::kTransformThreshold}) {
         for (int round = 0; round < 6; ++round) {
             const std::size_t lb = kLimb * (threshold - 2) + 1 + maker.below(4 * kLimb);
             const std::size_t la = lb + maker.below(3 * lb);
@@ -128,7 +130,7 @@ TEST(KernelAlgorithms, TransformAtItsLongestLengthWithAllNines) {
 }
 
 TEST(KernelAlgorithms, NinesProductsAtEveryLadderStep) {
-    for (const std::size_t limbs : {detail::kKaratsubaThreshold, detail::kTransformThreshold,
+    for (const std::size_t limbs : {detail::karatsubaThreshold(), detail::kTransformThreshold,
                                     detail::kTransformMaxLength / 4}) {
         for (const std::size_t n : lengthsOf(limbs)) {
             EXPECT_EQ(multiplyMagnitudes(nines(n), nines(n)), ninesProduct(n, n)) << n;

@@ -1,0 +1,160 @@
+// The schoolbook products that the longer products are built on, each variant this machine runs
+// against a plain product of limbs, over the shapes where their inner workings change and the
+// limb values that make their sums and carries largest or their halves meet the base.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kernel/limb.h"
+#include "kernel/multiply.h"
+#include "kernel/school_avx512.h"
+#include "kernel/school_columns.h"
+
+namespace kestrum::aserv::kernel::testing {
+namespace {
+
+using detail::kBase;
+using detail::Limb;
+using Limbs = std::vector<Limb>;
+
+// One limb product at a time, each carried through at once.
+Limbs plainProduct(const Limbs& a, const Limbs& b) {
+    Limbs r(a.size() + b.size(), 0);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        Limb carry = 0;
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            const detail::Wide t = detail::mulWide(a[i], b[j]) + r[i + j] + carry;
+            const detail::Wide high = t / kBase;
+            r[i + j] = detail::lowWord(t - high * kBase);
+            carry = detail::lowWord(high);
+        }
+        r[i + b.size()] = carry;
+    }
+    return r;
+}
+
+enum class Pattern { kMax, kRandom, kMaxTimesRandom, kHalfEdges, kSparse };
+
+// kMax makes every column sum as large as it can be; kHalfEdges takes limbs whose halves sit at
+// the edges of 10^9, where estimated quotients by 10^9 are most often one off.
+Limbs makeLimbs(std::size_t n, Pattern pattern, bool second, std::mt19937_64& rng) {
+    static constexpr Limb kHalf = 1'000'000'000;
+    static constexpr Limb kEdges[] = {0,
+                                      1,
+                                      kHalf - 1,
+                                      kHalf,
+                                      kHalf + 1,
+                                      kBase - 1,
+                                      kBase - kHalf,
+                                      (kHalf - 1) * kHalf,
+                                      kBase / 2,
+                                      kBase - kHalf - 1};
+    Limbs v(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        switch (pattern) {
+            case Pattern::kMax:
+                v[i] = kBase - 1;
+                break;
+            case Pattern::kRandom:
+                v[i] = rng() % kBase;
+                break;
+            case Pattern::kMaxTimesRandom:
+                v[i] = second ? rng() % kBase : kBase - 1;
+                break;
+            case Pattern::kHalfEdges:
+                v[i] = kEdges[rng() % std::size(kEdges)];
+                break;
+            case Pattern::kSparse:
+                v[i] = (i == 0 || i + 1 == n) ? kBase - 1 : 0;
+                break;
+        }
+    }
+    return v;
+}
+
+struct Shape {
+    std::size_t na;
+    std::size_t nb;
+};
+
+// Around the column sums' limit, the vector form's shortest useful operand, its limit, its
+// blocks of sixteen half columns and its pieces of 128 limbs of the longer operand, and shorter
+// operands first.
+constexpr Shape kShapes[] = {
+    {1, 1},   {2, 1},    {1, 5},    {7, 7},    {8, 8},    {9, 8},    {8, 9},    {15, 3},
+    {16, 16}, {17, 17},  {30, 31},  {31, 31},  {32, 31},  {31, 32},  {40, 33},  {63, 64},
+    {64, 64}, {65, 64},  {64, 65},  {100, 1},  {127, 64}, {128, 64}, {129, 64}, {128, 8},
+    {129, 9}, {200, 50}, {256, 64}, {257, 63}, {300, 31}, {385, 64}, {5, 60},   {64, 3},
+};
+
+constexpr Pattern kPatterns[] = {Pattern::kMax, Pattern::kRandom, Pattern::kMaxTimesRandom,
+                                 Pattern::kHalfEdges, Pattern::kSparse};
+
+std::string describe(const Shape& s, Pattern p) {
+    return std::to_string(s.na) + " x " + std::to_string(s.nb) + " limbs, pattern " +
+           std::to_string(static_cast<int>(p));
+}
+
+TEST(KernelSchool, ColumnSumsMatchThePlainProduct) {
+    std::mt19937_64 rng(41);
+    for (const Shape& s : kShapes) {
+        if (s.nb > detail::kColumnSchoolLimbs || s.na < s.nb) {
+            continue;
+        }
+        for (const Pattern p : kPatterns) {
+            SCOPED_TRACE(describe(s, p));
+            const Limbs a = makeLimbs(s.na, p, false, rng);
+            const Limbs b = makeLimbs(s.nb, p, true, rng);
+            Limbs r(s.na + s.nb, 7);
+            detail::multiplySchoolColumns(r.data(), a.data(), s.na, b.data(), s.nb);
+            EXPECT_EQ(r, plainProduct(a, b));
+        }
+    }
+}
+
+TEST(KernelSchool, VectorFormMatchesThePlainProduct) {
+    if (!detail::avx512SchoolAvailable()) {
+        GTEST_SKIP() << "this CPU or build has no AVX-512 schoolbook";
+    }
+#if defined(KESTRUM_AVX512_SCHOOL)
+    std::mt19937_64 rng(42);
+    for (const Shape& s : kShapes) {
+        if (std::min(s.na, s.nb) > detail::kAvx512SchoolLimbs) {
+            continue;
+        }
+        for (const Pattern p : kPatterns) {
+            SCOPED_TRACE(describe(s, p));
+            const Limbs a = makeLimbs(s.na, p, false, rng);
+            const Limbs b = makeLimbs(s.nb, p, true, rng);
+            Limbs r(s.na + s.nb, 7);
+            detail::multiplySchoolAvx512(r.data(), a.data(), s.na, b.data(), s.nb);
+            EXPECT_EQ(r, plainProduct(a, b));
+        }
+    }
+#endif
+}
+
+// Whichever schoolbook this process chose, and Karatsuba above it, on random shapes up to a few
+// times the threshold.
+TEST(KernelSchool, ChosenLeavesInLongerProducts) {
+    std::mt19937_64 rng(43);
+    const std::size_t threshold = detail::karatsubaThreshold();
+    for (int round = 0; round < 60; ++round) {
+        const std::size_t nb = 1 + rng() % (3 * threshold);
+        const std::size_t na = nb + rng() % (4 * nb);
+        const Pattern p = kPatterns[static_cast<std::size_t>(round) % std::size(kPatterns)];
+        SCOPED_TRACE(describe({na, nb}, p));
+        const Limbs a = makeLimbs(na, p, false, rng);
+        const Limbs b = makeLimbs(nb, p, true, rng);
+        Limbs r(na + nb, 7);
+        Limbs scratch(detail::multiplyScratch(na, nb));
+        detail::multiplyLimbs(r.data(), a.data(), na, b.data(), nb, scratch.data());
+        EXPECT_EQ(r, plainProduct(a, b));
+    }
+}
+
+}  // namespace
+}  // namespace kestrum::aserv::kernel::testing

@@ -27,7 +27,7 @@ const Leaves& leaves() {
 
 // The schoolbook product for a shorter operand below karatsubaThreshold().
 void multiplyLeaf(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-#if defined(KESTRUM_AVX512_SCHOOL)
+#if defined(__x86_64__)
     if (leaves().vector && nb >= kAvx512SchoolShortest) {
         multiplySchoolAvx512(r, a, na, b, nb);
         return;

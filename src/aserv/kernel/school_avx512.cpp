@@ -1,6 +1,6 @@
 #include "school_avx512.h"
 
-#if defined(KESTRUM_AVX512_SCHOOL)
+#if defined(__x86_64__)
 
 #include <immintrin.h>
 

@@ -9,10 +9,6 @@
 
 #include "limb.h"
 
-#if defined(__x86_64__)
-#define KESTRUM_AVX512_SCHOOL 1
-#endif
-
 namespace kestrum::aserv::kernel::detail {
 
 // The longest shorter operand the vector schoolbook takes; the longer one may have any length.
@@ -24,7 +20,7 @@ inline constexpr std::size_t kAvx512SchoolShortest = 8;
 // Whether this build on this CPU runs the vector schoolbook.
 bool avx512SchoolAvailable();
 
-#if defined(KESTRUM_AVX512_SCHOOL)
+#if defined(__x86_64__)
 // r[0..na+nb) = a * b for na, nb >= 1 and min(na, nb) <= kAvx512SchoolLimbs; r must not overlap
 // a or b. Requires avx512SchoolAvailable().
 void multiplySchoolAvx512(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);

@@ -119,7 +119,7 @@ TEST(KernelSchool, VectorFormMatchesThePlainProduct) {
     if (!detail::avx512SchoolAvailable()) {
         GTEST_SKIP() << "this CPU or build has no AVX-512 schoolbook";
     }
-#if defined(KESTRUM_AVX512_SCHOOL)
+#if defined(__x86_64__)
     std::mt19937_64 rng(42);
     for (const Shape& s : kShapes) {
         if (std::min(s.na, s.nb) > detail::kAvx512SchoolLimbs) {

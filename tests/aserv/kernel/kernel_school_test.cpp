@@ -20,16 +20,20 @@ using detail::kBase;
 using detail::Limb;
 using Limbs = std::vector<Limb>;
 
-// One limb product at a time, each carried through at once.
+// One limb product at a time, each carried through at once; limbs are cut into halves below
+// 10^9 so that every step fits one 64-bit word on every target.
 Limbs plainProduct(const Limbs& a, const Limbs& b) {
+    constexpr Limb kHalf = 1'000'000'000;
     Limbs r(a.size() + b.size(), 0);
     for (std::size_t i = 0; i < a.size(); ++i) {
         Limb carry = 0;
         for (std::size_t j = 0; j < b.size(); ++j) {
-            const detail::Wide t = detail::mulWide(a[i], b[j]) + r[i + j] + carry;
-            const detail::Wide high = t / kBase;
-            r[i + j] = detail::lowWord(t - high * kBase);
-            carry = detail::lowWord(high);
+            const Limb middle = a[i] / kHalf * (b[j] % kHalf) + a[i] % kHalf * (b[j] / kHalf);
+            const Limb low = a[i] % kHalf * (b[j] % kHalf) + middle % kHalf * kHalf;
+            const Limb high = a[i] / kHalf * (b[j] / kHalf) + middle / kHalf + low / kBase;
+            const Limb t = r[i + j] + low % kBase + carry;
+            r[i + j] = t % kBase;
+            carry = high + t / kBase;
         }
         r[i + b.size()] = carry;
     }
@@ -65,7 +69,7 @@ Limbs makeLimbs(std::size_t n, Pattern pattern, bool second, std::mt19937_64& rn
                 v[i] = second ? rng() % kBase : kBase - 1;
                 break;
             case Pattern::kHalfEdges:
-                v[i] = kEdges[rng() % std::size(kEdges)];
+                v[i] = kEdges[static_cast<std::size_t>(rng() % std::size(kEdges))];
                 break;
             case Pattern::kSparse:
                 v[i] = (i == 0 || i + 1 == n) ? kBase - 1 : 0;
@@ -143,8 +147,8 @@ TEST(KernelSchool, ChosenLeavesInLongerProducts) {
     std::mt19937_64 rng(43);
     const std::size_t threshold = detail::karatsubaThreshold();
     for (int round = 0; round < 60; ++round) {
-        const std::size_t nb = 1 + rng() % (3 * threshold);
-        const std::size_t na = nb + rng() % (4 * nb);
+        const auto nb = static_cast<std::size_t>(1 + rng() % (3 * threshold));
+        const auto na = static_cast<std::size_t>(nb + rng() % (4 * nb));
         const Pattern p = kPatterns[static_cast<std::size_t>(round) % std::size(kPatterns)];
         SCOPED_TRACE(describe({na, nb}, p));
         const Limbs a = makeLimbs(na, p, false, rng);

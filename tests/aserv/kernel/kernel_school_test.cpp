@@ -1,6 +1,7 @@
 // The schoolbook products that the longer products are built on, each variant this machine runs
-// against a plain product of limbs, over the shapes where their inner workings change and the
-// limb values that make their sums and carries largest or their halves meet the base.
+// against a plain product of limbs (Karatsuba above them is checked in kernel_algorithm_test), over
+// the shapes where their inner workings change and the limb values that make their sums and carries
+// largest or their halves meet the base.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "kernel/limb.h"
-#include "kernel/multiply.h"
 #include "kernel/school_avx512.h"
 #include "kernel/school_columns.h"
 
@@ -102,61 +102,44 @@ std::string describe(const Shape& s, Pattern p) {
            std::to_string(static_cast<int>(p));
 }
 
-TEST(KernelSchool, ColumnSumsMatchThePlainProduct) {
-    std::mt19937_64 rng(41);
-    for (const Shape& s : kShapes) {
-        if (s.nb > detail::kColumnSchoolLimbs || s.na < s.nb) {
-            continue;
-        }
-        for (const Pattern p : kPatterns) {
-            SCOPED_TRACE(describe(s, p));
-            const Limbs a = makeLimbs(s.na, p, false, rng);
-            const Limbs b = makeLimbs(s.nb, p, true, rng);
-            Limbs r(s.na + s.nb, 7);
-            detail::multiplySchoolColumns(r.data(), a.data(), s.na, b.data(), s.nb);
-            EXPECT_EQ(r, plainProduct(a, b));
-        }
-    }
-}
+using SchoolProduct = void (*)(Limb*, const Limb*, std::size_t, const Limb*, std::size_t);
 
-TEST(KernelSchool, VectorFormMatchesThePlainProduct) {
-    if (!detail::avx512SchoolAvailable()) {
-        GTEST_SKIP() << "this CPU or build has no AVX-512 schoolbook";
-    }
+struct School {
+    const char* name;
+    SchoolProduct multiply;
+    std::size_t shorterLimit;
+    bool longerFirst;  // whether a must be the longer operand
+};
+
+// The schoolbooks this build and CPU run.
+std::vector<School> schools() {
+    std::vector<School> list = {
+        {"column sums", detail::multiplySchoolColumns, detail::kColumnSchoolLimbs, true}};
 #if defined(__x86_64__)
-    std::mt19937_64 rng(42);
-    for (const Shape& s : kShapes) {
-        if (std::min(s.na, s.nb) > detail::kAvx512SchoolLimbs) {
-            continue;
-        }
-        for (const Pattern p : kPatterns) {
-            SCOPED_TRACE(describe(s, p));
-            const Limbs a = makeLimbs(s.na, p, false, rng);
-            const Limbs b = makeLimbs(s.nb, p, true, rng);
-            Limbs r(s.na + s.nb, 7);
-            detail::multiplySchoolAvx512(r.data(), a.data(), s.na, b.data(), s.nb);
-            EXPECT_EQ(r, plainProduct(a, b));
-        }
+    if (detail::avx512SchoolAvailable()) {
+        list.push_back(
+            {"AVX-512", detail::multiplySchoolAvx512, detail::kAvx512SchoolLimbs, false});
     }
 #endif
+    return list;
 }
 
-// Whichever schoolbook this process chose, and Karatsuba above it, on random shapes up to a few
-// times the threshold.
-TEST(KernelSchool, ChosenLeavesInLongerProducts) {
-    std::mt19937_64 rng(43);
-    const std::size_t threshold = detail::karatsubaThreshold();
-    for (int round = 0; round < 60; ++round) {
-        const auto nb = static_cast<std::size_t>(1 + rng() % (3 * threshold));
-        const auto na = static_cast<std::size_t>(nb + rng() % (4 * nb));
-        const Pattern p = kPatterns[static_cast<std::size_t>(round) % std::size(kPatterns)];
-        SCOPED_TRACE(describe({na, nb}, p));
-        const Limbs a = makeLimbs(na, p, false, rng);
-        const Limbs b = makeLimbs(nb, p, true, rng);
-        Limbs r(na + nb, 7);
-        Limbs scratch(detail::multiplyScratch(na, nb));
-        detail::multiplyLimbs(r.data(), a.data(), na, b.data(), nb, scratch.data());
-        EXPECT_EQ(r, plainProduct(a, b));
+TEST(KernelSchool, EverySchoolbookMatchesThePlainProduct) {
+    std::mt19937_64 rng(41);
+    for (const School& school : schools()) {
+        for (const Shape& s : kShapes) {
+            if (std::min(s.na, s.nb) > school.shorterLimit || (school.longerFirst && s.na < s.nb)) {
+                continue;
+            }
+            for (const Pattern p : kPatterns) {
+                SCOPED_TRACE(std::string(school.name) + ", " + describe(s, p));
+                const Limbs a = makeLimbs(s.na, p, false, rng);
+                const Limbs b = makeLimbs(s.nb, p, true, rng);
+                Limbs r(s.na + s.nb, 7);
+                school.multiply(r.data(), a.data(), s.na, b.data(), s.nb);
+                EXPECT_EQ(r, plainProduct(a, b));
+            }
+        }
     }
 }
 

@@ -198,9 +198,7 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
     if (carries) {
         Limb carry = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const Limb t = r[i] + carry;
-            carry = t >= kBase ? 1U : 0U;
-            r[i] = t - (kBase & (0 - carry));
+            r[i] = addWithCarry(r[i], 0, carry);
         }
     }
 }

@@ -14,6 +14,7 @@ namespace {
 static_assert(kKaratsubaThreshold <= kColumnSchoolLimbs + 1);
 static_assert(kAvx512KaratsubaThreshold <= kAvx512SchoolLimbs + 1);
 
+// The schoolbook this process uses at the leaves, chosen on first use, and the threshold above it.
 struct Leaves {
     bool vector;
     std::size_t karatsubaThreshold;

@@ -4,6 +4,7 @@
 // largest or their halves meet the base.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstddef>
 #include <random>
 #include <string>
@@ -87,15 +88,15 @@ struct Shape {
 // Around the column sums' limit, the vector form's shortest useful operand, its limit, its
 // blocks of sixteen half columns and its pieces of 128 limbs of the longer operand, and shorter
 // operands first.
-constexpr Shape kShapes[] = {
+constexpr std::array<Shape, 32> kShapes = {{
     {1, 1},   {2, 1},    {1, 5},    {7, 7},    {8, 8},    {9, 8},    {8, 9},    {15, 3},
     {16, 16}, {17, 17},  {30, 31},  {31, 31},  {32, 31},  {31, 32},  {40, 33},  {63, 64},
     {64, 64}, {65, 64},  {64, 65},  {100, 1},  {127, 64}, {128, 64}, {129, 64}, {128, 8},
     {129, 9}, {200, 50}, {256, 64}, {257, 63}, {300, 31}, {385, 64}, {5, 60},   {64, 3},
-};
+}};
 
-constexpr Pattern kPatterns[] = {Pattern::kMax, Pattern::kRandom, Pattern::kMaxTimesRandom,
-                                 Pattern::kHalfEdges, Pattern::kSparse};
+constexpr std::array kPatterns = {Pattern::kMax, Pattern::kRandom, Pattern::kMaxTimesRandom,
+                                  Pattern::kHalfEdges, Pattern::kSparse};
 
 std::string describe(const Shape& s, Pattern p) {
     return std::to_string(s.na) + " x " + std::to_string(s.nb) + " limbs, pattern " +

@@ -5,6 +5,7 @@
 
 #include "limb_ops.h"
 #include "ntt.h"
+#include "school_avx2.h"
 #include "school_avx512.h"
 #include "school_columns.h"
 
@@ -12,25 +13,41 @@ namespace kestrum::aserv::kernel::detail {
 namespace {
 
 static_assert(kKaratsubaThreshold <= kColumnSchoolLimbs + 1);
+static_assert(kKaratsubaThreshold <= kAvx2SchoolLimbs + 1);
 static_assert(kAvx512KaratsubaThreshold <= kAvx512SchoolLimbs + 1);
+
+enum class VectorSchool { kNone, kAvx2, kAvx512 };
 
 // The schoolbook this process uses at the leaves, chosen on first use, and the threshold above it.
 struct Leaves {
-    bool vector;
+    VectorSchool vector;
     std::size_t karatsubaThreshold;
 };
 
+Leaves chooseLeaves() {
+    if (avx512SchoolAvailable()) {
+        return {VectorSchool::kAvx512, kAvx512KaratsubaThreshold};
+    }
+    if (avx2SchoolAvailable()) {
+        return {VectorSchool::kAvx2, kKaratsubaThreshold};
+    }
+    return {VectorSchool::kNone, kKaratsubaThreshold};
+}
+
 const Leaves& leaves() {
-    static const Leaves chosen = avx512SchoolAvailable() ? Leaves{true, kAvx512KaratsubaThreshold}
-                                                         : Leaves{false, kKaratsubaThreshold};
+    static const Leaves chosen = chooseLeaves();
     return chosen;
 }
 
 // The schoolbook product for a shorter operand below karatsubaThreshold().
 void multiplyLeaf(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
 #if defined(__x86_64__)
-    if (leaves().vector && nb >= kAvx512SchoolShortest) {
+    if (leaves().vector == VectorSchool::kAvx512 && nb >= kAvx512SchoolShortest) {
         multiplySchoolAvx512(r, a, na, b, nb);
+        return;
+    }
+    if (leaves().vector == VectorSchool::kAvx2 && nb >= kAvx2SchoolShortest) {
+        multiplySchoolAvx2(r, a, na, b, nb);
         return;
     }
 #endif

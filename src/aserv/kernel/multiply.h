@@ -10,8 +10,8 @@
 namespace kestrum::aserv::kernel::detail {
 
 // Below this many limbs in the shorter operand, schoolbook multiplication is used: the column
-// sums (school_columns.h), or on CPUs that run it the vector schoolbook (school_avx512.h), which
-// stays faster than Karatsuba up to longer operands.
+// sums (school_columns.h) or, on CPUs that run them, a vector schoolbook: school_avx2.h, or
+// school_avx512.h, which stays faster than Karatsuba up to longer operands.
 inline constexpr std::size_t kKaratsubaThreshold = 32;
 inline constexpr std::size_t kAvx512KaratsubaThreshold = 65;
 

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <utility>
 
 #include "limb_ops.h"
+#include "school_pieces.h"
 
 // GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialised ones.
 #if !defined(__clang__)
@@ -237,19 +237,7 @@ bool avx512SchoolAvailable() {
 }
 
 void multiplySchoolAvx512(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    if (na < nb) {
-        std::swap(a, b);
-        std::swap(na, nb);
-    }
-    multiplyPiece(r, a, std::min(na, kPieceLimbs), b, nb);
-    std::array<Limb, kPieceLimbs + kAvx512SchoolLimbs> piece;  // NOLINT: written before use
-    for (std::size_t done = kPieceLimbs; done < na; done += kPieceLimbs) {
-        const std::size_t length = std::min(kPieceLimbs, na - done);
-        multiplyPiece(piece.data(), a + done, length, b, nb);
-        // r[done..done+nb) holds the top of the pieces before; the rest is fresh.
-        std::fill(r + done + nb, r + done + length + nb, Limb{0});
-        addLimbs(r + done, r + done, length + nb, piece.data(), length + nb);
-    }
+    multiplyInPieces<kPieceLimbs, kAvx512SchoolLimbs>(r, a, na, b, nb, multiplyPiece);
 }
 
 }  // namespace kestrum::aserv::kernel::detail

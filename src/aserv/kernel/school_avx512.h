@@ -2,7 +2,7 @@
 // Each limb is cut into two halves below 10^9; the products of halves, below 2^60, are summed
 // eight columns at a time in 64-bit lanes, and the column sums are cut back into base-10^18
 // limbs with quotients by 10^9 estimated in double precision and corrected from the exact low
-// bits. Other targets and CPUs use the two-word column sums of multiply.cpp.
+// bits. Other CPUs use the four-lane form (school_avx2.h) or the column sums (school_columns.h).
 #pragma once
 
 #include <cstddef>

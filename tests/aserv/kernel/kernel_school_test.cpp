@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kernel/limb.h"
+#include "kernel/school_avx2.h"
 #include "kernel/school_avx512.h"
 #include "kernel/school_columns.h"
 
@@ -85,14 +86,15 @@ struct Shape {
     std::size_t nb;
 };
 
-// Around the column sums' limit, the vector form's shortest useful operand, its limit, its
-// blocks of sixteen half columns and its pieces of 128 limbs of the longer operand, and shorter
+// Around the column sums' limit, the vector forms' shortest useful operand, their limits, their
+// blocks of half columns and their pieces of 128 limbs of the longer operand, and shorter
 // operands first.
-constexpr std::array<Shape, 32> kShapes = {{
-    {1, 1},   {2, 1},    {1, 5},    {7, 7},    {8, 8},    {9, 8},    {8, 9},    {15, 3},
-    {16, 16}, {17, 17},  {30, 31},  {31, 31},  {32, 31},  {31, 32},  {40, 33},  {63, 64},
-    {64, 64}, {65, 64},  {64, 65},  {100, 1},  {127, 64}, {128, 64}, {129, 64}, {128, 8},
-    {129, 9}, {200, 50}, {256, 64}, {257, 63}, {300, 31}, {385, 64}, {5, 60},   {64, 3},
+constexpr std::array<Shape, 34> kShapes = {{
+    {1, 1},    {2, 1},    {1, 5},   {7, 7},   {8, 8},    {9, 8},    {8, 9},
+    {15, 3},   {16, 16},  {17, 17}, {30, 31}, {31, 31},  {32, 31},  {31, 32},
+    {40, 33},  {63, 64},  {64, 64}, {65, 64}, {64, 65},  {100, 1},  {127, 64},
+    {128, 64}, {129, 64}, {128, 8}, {129, 9}, {200, 50}, {256, 64}, {257, 63},
+    {300, 31}, {385, 64}, {5, 60},  {64, 3},  {32, 32},  {257, 32},
 }};
 
 constexpr std::array kPatterns = {Pattern::kMax, Pattern::kRandom, Pattern::kMaxTimesRandom,
@@ -117,6 +119,9 @@ std::vector<School> schools() {
     std::vector<School> list = {
         {"column sums", detail::multiplySchoolColumns, detail::kColumnSchoolLimbs, true}};
 #if defined(__x86_64__)
+    if (detail::avx2SchoolAvailable()) {
+        list.push_back({"AVX2", detail::multiplySchoolAvx2, detail::kAvx2SchoolLimbs, false});
+    }
     if (detail::avx512SchoolAvailable()) {
         list.push_back(
             {"AVX-512", detail::multiplySchoolAvx512, detail::kAvx512SchoolLimbs, false});

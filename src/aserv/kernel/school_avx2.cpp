@@ -1,0 +1,271 @@
+#include "school_avx2.h"
+
+#if defined(__x86_64__)
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "limb_ops.h"
+#include "school_pieces.h"
+
+namespace kestrum::aserv::kernel::detail {
+namespace {
+
+constexpr Limb kHalfBase = 1'000'000'000;
+constexpr std::size_t kLanes = 4;
+
+// The longer operand is taken in pieces of at most this many limbs.
+constexpr std::size_t kPieceLimbs = 128;
+
+// Halves of the shorter operand, b, follow kLanes zeros in each of kLanes copies, copy u shifted
+// up by u places, so that every window of four columns that a step reads starts on a vector
+// boundary. The windows reach 2 nb + 13 halves into a copy; the length is whole pairs of vectors,
+// as cutLimbs writes them.
+constexpr std::size_t copyLength(std::size_t nb) {
+    return (2 * nb + 14 + 7) & ~std::size_t{7};
+}
+constexpr std::size_t kCopyLength = copyLength(kAvx2SchoolLimbs);
+
+// A lane sums at most 2 nb / 4 products of halves, each at most (10^9 - 1)^2; eighteen of them
+// still fit 64 bits.
+static_assert((2 * kAvx2SchoolLimbs + kLanes - 1) / kLanes <= 18);
+
+// Most half columns of one piece, rounded up to whole pairs of blocks.
+constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx2SchoolLimbs) + 2 * kLanes;
+
+// Lanes below 2^52 as doubles, exactly.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256d smallToDouble(__m256i x) {
+    const __m256d twoTo52 = _mm256_set1_pd(0x1p52);
+    return _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(x, _mm256_castpd_si256(twoTo52))),
+                         twoTo52);
+}
+
+// Lanes x = high * 2^32 + low as doubles, close enough for cutByHalfBase.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256d wideToDouble(__m256i high, __m256i low) {
+    return _mm256_add_pd(_mm256_mul_pd(smallToDouble(high), _mm256_set1_pd(0x1p32)),
+                         smallToDouble(low));
+}
+
+// Cuts lanes x = q * 10^9 + r, r < 10^9, q < 2^51, returning r and setting q. The lanes come as
+// the low 64 bits of x, which determine r, and as a double so close to x that its quotient by
+// 10^9, rounded to the nearest integer, is q or q + 1.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i cutByHalfBase(__m256d approximate,
+                                                                         __m256i low,
+                                                                         __m256i& quotient) {
+    const __m256d twoTo52 = _mm256_set1_pd(0x1p52);
+    const __m256i halfBase = _mm256_set1_epi64x(kHalfBase);
+    const __m256i q =
+        _mm256_xor_si256(_mm256_castpd_si256(_mm256_add_pd(
+                             _mm256_mul_pd(approximate, _mm256_set1_pd(1e-9)), twoTo52)),
+                         _mm256_castpd_si256(twoTo52));
+    const __m256i product = _mm256_add_epi64(
+        _mm256_mul_epu32(q, halfBase),
+        _mm256_slli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(q, 32), halfBase), 32));
+    const __m256i r = _mm256_sub_epi64(low, product);
+    const __m256i under = _mm256_cmpgt_epi64(_mm256_setzero_si256(), r);
+    quotient = _mm256_add_epi64(q, under);
+    return _mm256_add_epi64(r, _mm256_and_si256(under, halfBase));
+}
+
+// halves[0..length) = the low and high halves of limbs[0..n), interleaved, then zeros; length is
+// a multiple of 8.
+[[gnu::target("avx2")]] void cutLimbs(Limb* halves, std::size_t length, const Limb* limbs,
+                                      std::size_t n) {
+    const __m256i low32 = _mm256_set1_epi64x(0xFFFF'FFFF);
+    const std::size_t whole = n & ~(kLanes - 1);
+    for (std::size_t i = 0; 2 * i < length; i += kLanes) {
+        std::array<Limb, kLanes> tail{};
+        if (i >= whole) {
+            std::copy(limbs + std::min(i, n), limbs + n, tail.begin());
+        }
+        const __m256i x = _mm256_loadu_si256(
+            reinterpret_cast<const __m256i*>(i < whole ? limbs + i : tail.data()));
+        __m256i high;
+        const __m256i low = cutByHalfBase(
+            wideToDouble(_mm256_srli_epi64(x, 32), _mm256_and_si256(x, low32)), x, high);
+        const __m256i firstPairs = _mm256_unpacklo_epi64(low, high);
+        const __m256i secondPairs = _mm256_unpackhi_epi64(low, high);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(halves + 2 * i),
+                            _mm256_permute2x128_si256(firstPairs, secondPairs, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(halves + 2 * i + kLanes),
+                            _mm256_permute2x128_si256(firstPairs, secondPairs, 0x31));
+    }
+}
+
+// copies + u * kCopyLength holds u zeros, then shifted[0..length - u).
+void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
+    for (std::size_t u = 0; u < kLanes; ++u) {
+        Limb* copy = copies + u * kCopyLength;
+        std::fill(copy, copy + u, Limb{0});
+        std::copy(shifted, shifted + (length - u), copy + u);
+    }
+}
+
+// The four accumulators of a block of columns summed, cut into column = quotient * 10^9 +
+// digit: digits[0..4) and quotients[0..4) (below 2^37). The sum may pass 2^64; its double comes
+// from the sums of the accumulators' upper and lower 32 bits, which stay below 2^34.
+[[gnu::target("avx2"), gnu::always_inline]] inline void cutBlock(const __m256i (&sums)[kLanes],
+                                                                 Limb* digits, Limb* quotients) {
+    const __m256i low32 = _mm256_set1_epi64x(0xFFFF'FFFF);
+    __m256i low = sums[0];
+    __m256i upperParts = _mm256_srli_epi64(sums[0], 32);
+    __m256i lowerParts = _mm256_and_si256(sums[0], low32);
+    for (std::size_t u = 1; u < kLanes; ++u) {
+        low = _mm256_add_epi64(low, sums[u]);
+        upperParts = _mm256_add_epi64(upperParts, _mm256_srli_epi64(sums[u], 32));
+        lowerParts = _mm256_add_epi64(lowerParts, _mm256_and_si256(sums[u], low32));
+    }
+    __m256i quotient;
+    const __m256i digit = cutByHalfBase(wideToDouble(upperParts, lowerParts), low, quotient);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(digits), digit);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(quotients), quotient);
+}
+
+// The column sums of half products for a[0..na) (na <= kPieceLimbs) times b[0..nb)
+// (nb <= kAvx2SchoolLimbs), cut into digits and quotients by 10^9, columns 0..2 (na + nb).
+// Two blocks of four columns at a time: column k sums longHalves[i] * bHalves[k - i], and in
+// steps of four i the windows of b that the upper block reads are the ones that the lower block
+// read a step before.
+[[gnu::target("avx2")]] void sumColumns(Limb* digits, Limb* quotients, const Limb* longHalves,
+                                        std::size_t na, const Limb* copies, std::size_t nb) {
+    const std::size_t longCount = 2 * na;
+    const std::size_t shortCount = 2 * nb;
+    const std::size_t columns = longCount + shortCount;
+    for (std::size_t k = 0; k < columns; k += 2 * kLanes) {
+        // i from a multiple of four below the lowest one that the lower block's columns use.
+        const std::size_t first = (k + 1 > shortCount ? k + 1 - shortCount : 0) & ~(kLanes - 1);
+        const std::size_t end = std::min(longCount, k + 2 * kLanes);
+        // Vector arrays in registers; std::array would drop the vector type's alignment.
+        __m256i lower[kLanes];   // NOLINT(modernize-avoid-c-arrays)
+        __m256i upper[kLanes];   // NOLINT(modernize-avoid-c-arrays)
+        __m256i window[kLanes];  // NOLINT(modernize-avoid-c-arrays)
+#pragma GCC unroll 4
+        for (std::size_t u = 0; u < kLanes; ++u) {
+            lower[u] = _mm256_setzero_si256();
+            upper[u] = _mm256_setzero_si256();
+            window[u] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                copies + u * kCopyLength + (k + 2 * kLanes - first)));
+        }
+        for (std::size_t i = first; i < end; i += kLanes) {
+            const Limb* at = copies + (k + kLanes - i);
+#pragma GCC unroll 4
+            for (std::size_t u = 0; u < kLanes; ++u) {
+                const __m256i x = _mm256_set1_epi64x(static_cast<long long>(longHalves[i + u]));
+                const __m256i current =
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + u * kCopyLength));
+                lower[u] = _mm256_add_epi64(lower[u], _mm256_mul_epu32(x, current));
+                upper[u] = _mm256_add_epi64(upper[u], _mm256_mul_epu32(x, window[u]));
+                window[u] = current;
+            }
+        }
+        cutBlock(lower, digits + k, quotients + k);
+        cutBlock(upper, digits + k + kLanes, quotients + k + kLanes);
+    }
+}
+
+// Lanes (x0, x1, x2, x3) moved one lane up, (previous3, x0, x1, x2), given previous rotated
+// the same way.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i oneLaneUp(__m256i rotated,
+                                                                     __m256i previousRotated) {
+    return _mm256_blend_epi32(rotated, previousRotated, 0x03);
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i rotateUp(__m256i x) {
+    return _mm256_permute4x64_epi64(x, _MM_SHUFFLE(2, 1, 0, 3));
+}
+
+// r[0..n) from the cut columns of halves 0..2n: the quotients go one column up and are cut
+// again, the small quotients of that go one more column up, and pairs of columns make limbs.
+// A limb may then reach the base; a last pass carries from those, which is rarely needed.
+[[gnu::target("avx2")]] void carryColumns(Limb* r, std::size_t n, const Limb* digits,
+                                          const Limb* quotients) {
+    const __m256i halfBase = _mm256_set1_epi64x(kHalfBase);
+    const __m256i top = _mm256_set1_epi64x(static_cast<long long>(kBase - 1));
+    __m256i previousQuotient = _mm256_setzero_si256();
+    __m256i previousCarry = _mm256_setzero_si256();
+    __m256i full = _mm256_setzero_si256();
+    for (std::size_t k = 0; k < 2 * n; k += kLanes) {
+        const __m256i quotient =
+            rotateUp(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(quotients + k)));
+        const __m256i sum =
+            _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(digits + k)),
+                             oneLaneUp(quotient, previousQuotient));
+        previousQuotient = quotient;
+        __m256i carry;
+        const __m256i digit = cutByHalfBase(smallToDouble(sum), sum, carry);
+        carry = rotateUp(carry);
+        // (even, odd, even, odd) columns; each limb in an even lane.
+        const __m256i column = _mm256_add_epi64(digit, oneLaneUp(carry, previousCarry));
+        previousCarry = carry;
+        const __m256i limbs =
+            _mm256_add_epi64(column, _mm256_mul_epu32(_mm256_srli_si256(column, 8), halfBase));
+        full = _mm256_or_si256(full, _mm256_cmpgt_epi64(limbs, top));
+        const __m256i packed = _mm256_permute4x64_epi64(limbs, _MM_SHUFFLE(3, 1, 2, 0));
+        if (k + kLanes <= 2 * n) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(r + k / 2), _mm256_castsi256_si128(packed));
+        } else {
+            r[k / 2] = static_cast<Limb>(_mm_cvtsi128_si64(_mm256_castsi256_si128(packed)));
+        }
+    }
+    // Lanes of full that are not limbs compare odd columns, far below the base.
+    if (_mm256_testz_si256(full, full) == 0) {
+        Limb carry = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            r[i] = addWithCarry(r[i], 0, carry);
+        }
+    }
+}
+
+// r[0..na+nb) = a * b for na <= kPieceLimbs and nb <= kAvx2SchoolLimbs.
+[[gnu::target("avx2")]] void multiplyPiece(Limb* r, const Limb* a, std::size_t na, const Limb* b,
+                                           std::size_t nb) {
+    constexpr std::size_t kLongLength = 2 * kPieceLimbs + 2 * kLanes;
+    constexpr std::size_t kShortLength = kLanes + kCopyLength;
+    constexpr std::size_t kAreaLength =
+        kLongLength + kShortLength + kLanes * kCopyLength + 2 * kHalfColumns;
+    // One area for every buffer, its start moved up to a whole vector so that the windows the
+    // inner loop reads each lie in one cache line.
+    std::array<Limb, kAreaLength + kLanes> area;  // NOLINT: every part is written before it is read
+    void* start = area.data();
+    std::size_t space = sizeof(area);
+    std::align(sizeof(__m256i), kAreaLength * sizeof(Limb), start, space);
+    Limb* longHalves = static_cast<Limb*>(start);
+    Limb* shortHalves = longHalves + kLongLength;
+    Limb* copies = shortHalves + kShortLength;
+    Limb* digits = copies + kLanes * kCopyLength;
+    Limb* quotients = digits + kHalfColumns;
+
+    cutLimbs(longHalves, (2 * na + 2 * kLanes + 7) & ~std::size_t{7}, a, na);
+    std::fill(shortHalves, shortHalves + kLanes, Limb{0});
+    cutLimbs(shortHalves + kLanes, copyLength(nb), b, nb);
+    makeShiftedCopies(copies, shortHalves, copyLength(nb));
+    sumColumns(digits, quotients, longHalves, na, copies, nb);
+    carryColumns(r, na + nb, digits, quotients);
+}
+
+}  // namespace
+
+bool avx2SchoolAvailable() {
+    return __builtin_cpu_supports("avx2");
+}
+
+void multiplySchoolAvx2(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    multiplyInPieces<kPieceLimbs, kAvx2SchoolLimbs>(r, a, na, b, nb, multiplyPiece);
+}
+
+}  // namespace kestrum::aserv::kernel::detail
+
+#else
+
+namespace kestrum::aserv::kernel::detail {
+
+bool avx2SchoolAvailable() {
+    return false;
+}
+
+}  // namespace kestrum::aserv::kernel::detail
+
+#endif

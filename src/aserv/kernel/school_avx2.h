@@ -1,0 +1,29 @@
+// Schoolbook products with AVX2 on x86-64 CPUs that have it but not AVX-512, chosen at run time.
+// The same plan as the AVX-512 form in four lanes: each limb is cut into two halves below 10^9,
+// the products of halves are summed four columns at a time in 64-bit lanes, and the column sums
+// are cut back into base-10^18 limbs with quotients by 10^9 that double precision estimates and
+// the exact low bits correct.
+#pragma once
+
+#include <cstddef>
+
+#include "limb.h"
+
+namespace kestrum::aserv::kernel::detail {
+
+// The longest shorter operand the four-lane schoolbook takes; the longer one may have any length.
+inline constexpr std::size_t kAvx2SchoolLimbs = 32;
+
+// Below this many limbs in the shorter operand the column sums are faster.
+inline constexpr std::size_t kAvx2SchoolShortest = 16;
+
+// Whether this build on this CPU runs the four-lane schoolbook.
+bool avx2SchoolAvailable();
+
+#if defined(__x86_64__)
+// r[0..na+nb) = a * b for na, nb >= 1 and min(na, nb) <= kAvx2SchoolLimbs; r must not overlap a
+// or b. Requires avx2SchoolAvailable().
+void multiplySchoolAvx2(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+#endif
+
+}  // namespace kestrum::aserv::kernel::detail

@@ -36,45 +36,34 @@ static_assert((2 * kAvx2SchoolLimbs + kLanes - 1) / kLanes <= 18);
 // Most half columns of one piece, rounded up to whole pairs of blocks.
 constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx2SchoolLimbs) + 2 * kLanes;
 
-// Lanes below 2^52 as doubles, exactly.
-[[gnu::target("avx2"), gnu::always_inline]] inline __m256d smallToDouble(__m256i x) {
-    const __m256d twoTo52 = _mm256_set1_pd(0x1p52);
-    return _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(x, _mm256_castpd_si256(twoTo52))),
-                         twoTo52);
-}
+// floor(2^61 / 10^9): for h < 2^32, (h * kInverseOfHalfBase) >> (61 - e) is at most h * 2^e / 10^9
+// and less than one below it.
+constexpr long long kInverseOfHalfBase = 2'305'843'009;
 
-// Lanes x = high * 2^32 + low as doubles, close enough for cutByHalfBase.
-[[gnu::target("avx2"), gnu::always_inline]] inline __m256d wideToDouble(__m256i high, __m256i low) {
-    return _mm256_add_pd(_mm256_mul_pd(smallToDouble(high), _mm256_set1_pd(0x1p32)),
-                         smallToDouble(low));
-}
+// ceil(2^50 / 5^9): for x < 2^38, ((x >> 9) * kExactInverse) >> 50 is x / 10^9, as x / 10^9 =
+// (x / 2^9) / 5^9 and the product's error stays below 2^50 / 5^9 for x >> 9 < 2^29.
+constexpr long long kExactInverse = 576'460'753;
 
-// Cuts lanes x = q * 10^9 + r, r < 10^9, q < 2^51, returning r and setting q. The lanes come as
-// the low 64 bits of x, which determine r, and as a double so close to x that its quotient by
-// 10^9, rounded to the nearest integer, is q or q + 1.
-[[gnu::target("avx2"), gnu::always_inline]] inline __m256i cutByHalfBase(__m256d approximate,
-                                                                         __m256i low,
-                                                                         __m256i& quotient) {
-    const __m256d twoTo52 = _mm256_set1_pd(0x1p52);
+// Lanes q < 2^42 times 10^9.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i timesHalfBase(__m256i q) {
     const __m256i halfBase = _mm256_set1_epi64x(kHalfBase);
-    const __m256i q =
-        _mm256_xor_si256(_mm256_castpd_si256(_mm256_add_pd(
-                             _mm256_mul_pd(approximate, _mm256_set1_pd(1e-9)), twoTo52)),
-                         _mm256_castpd_si256(twoTo52));
-    const __m256i product = _mm256_add_epi64(
+    return _mm256_add_epi64(
         _mm256_mul_epu32(q, halfBase),
         _mm256_slli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(q, 32), halfBase), 32));
-    const __m256i r = _mm256_sub_epi64(low, product);
-    const __m256i under = _mm256_cmpgt_epi64(_mm256_setzero_si256(), r);
-    quotient = _mm256_add_epi64(q, under);
-    return _mm256_add_epi64(r, _mm256_and_si256(under, halfBase));
+}
+
+// Cuts lanes x < 2^38 into x = q * 10^9 + r, r < 10^9, returning r and setting q.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i cutSmall(__m256i x, __m256i& quotient) {
+    quotient = _mm256_srli_epi64(
+        _mm256_mul_epu32(_mm256_srli_epi64(x, 9), _mm256_set1_epi64x(kExactInverse)), 50);
+    return _mm256_sub_epi64(x, _mm256_mul_epu32(quotient, _mm256_set1_epi64x(kHalfBase)));
 }
 
 // halves[0..length) = the low and high halves of limbs[0..n), interleaved, then zeros; length is
-// a multiple of 8.
+// a multiple of 8. A limb's quotient by 10^9, estimated from its upper 32 bits, is at most six
+// below the true one, so the rest stays below 2^38.
 [[gnu::target("avx2")]] void cutLimbs(Limb* halves, std::size_t length, const Limb* limbs,
                                       std::size_t n) {
-    const __m256i low32 = _mm256_set1_epi64x(0xFFFF'FFFF);
     const std::size_t whole = n & ~(kLanes - 1);
     for (std::size_t i = 0; 2 * i < length; i += kLanes) {
         std::array<Limb, kLanes> tail{};
@@ -83,9 +72,11 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx2SchoolLimbs) + 2 * 
         }
         const __m256i x = _mm256_loadu_si256(
             reinterpret_cast<const __m256i*>(i < whole ? limbs + i : tail.data()));
-        __m256i high;
-        const __m256i low = cutByHalfBase(
-            wideToDouble(_mm256_srli_epi64(x, 32), _mm256_and_si256(x, low32)), x, high);
+        const __m256i estimate = _mm256_srli_epi64(
+            _mm256_mul_epu32(_mm256_srli_epi64(x, 32), _mm256_set1_epi64x(kInverseOfHalfBase)), 29);
+        __m256i more;
+        const __m256i low = cutSmall(_mm256_sub_epi64(x, timesHalfBase(estimate)), more);
+        const __m256i high = _mm256_add_epi64(estimate, more);
         const __m256i firstPairs = _mm256_unpacklo_epi64(low, high);
         const __m256i secondPairs = _mm256_unpackhi_epi64(low, high);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(halves + 2 * i),
@@ -104,32 +95,32 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
     }
 }
 
-// The four accumulators of a block of columns summed, cut into column = quotient * 10^9 +
-// digit: digits[0..4) and quotients[0..4) (below 2^37). The sum may pass 2^64; its double comes
-// from the sums of the accumulators' upper and lower 32 bits, which stay below 2^34.
+// The four accumulators of a block of columns summed and cut into column = quotient * 10^9 +
+// rest: rests[0..4) and quotients[0..4), both below 2^36. The sum may pass 2^64; the
+// quotient is estimated from the sum of the accumulators' upper 32 bits, below 2^34, and is at
+// most 63 below the true one. The wrapped sum of the accumulators gives the rest exactly.
 [[gnu::target("avx2"), gnu::always_inline]] inline void cutBlock(const __m256i (&sums)[kLanes],
-                                                                 Limb* digits, Limb* quotients) {
-    const __m256i low32 = _mm256_set1_epi64x(0xFFFF'FFFF);
+                                                                 Limb* rests, Limb* quotients) {
     __m256i low = sums[0];
     __m256i upperParts = _mm256_srli_epi64(sums[0], 32);
-    __m256i lowerParts = _mm256_and_si256(sums[0], low32);
     for (std::size_t u = 1; u < kLanes; ++u) {
         low = _mm256_add_epi64(low, sums[u]);
         upperParts = _mm256_add_epi64(upperParts, _mm256_srli_epi64(sums[u], 32));
-        lowerParts = _mm256_add_epi64(lowerParts, _mm256_and_si256(sums[u], low32));
     }
-    __m256i quotient;
-    const __m256i digit = cutByHalfBase(wideToDouble(upperParts, lowerParts), low, quotient);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(digits), digit);
+    const __m256i quotient = _mm256_srli_epi64(
+        _mm256_mul_epu32(_mm256_srli_epi64(upperParts, 2), _mm256_set1_epi64x(kInverseOfHalfBase)),
+        27);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(rests),
+                        _mm256_sub_epi64(low, timesHalfBase(quotient)));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(quotients), quotient);
 }
 
 // The column sums of half products for a[0..na) (na <= kPieceLimbs) times b[0..nb)
-// (nb <= kAvx2SchoolLimbs), cut into digits and quotients by 10^9, columns 0..2 (na + nb).
+// (nb <= kAvx2SchoolLimbs), cut into rests and quotients by 10^9, columns 0..2 (na + nb).
 // Two blocks of four columns at a time: column k sums longHalves[i] * bHalves[k - i], and in
 // steps of four i the windows of b that the upper block reads are the ones that the lower block
 // read a step before.
-[[gnu::target("avx2")]] void sumColumns(Limb* digits, Limb* quotients, const Limb* longHalves,
+[[gnu::target("avx2")]] void sumColumns(Limb* rests, Limb* quotients, const Limb* longHalves,
                                         std::size_t na, const Limb* copies, std::size_t nb) {
     const std::size_t longCount = 2 * na;
     const std::size_t shortCount = 2 * nb;
@@ -161,8 +152,8 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
                 window[u] = current;
             }
         }
-        cutBlock(lower, digits + k, quotients + k);
-        cutBlock(upper, digits + k + kLanes, quotients + k + kLanes);
+        cutBlock(lower, rests + k, quotients + k);
+        cutBlock(upper, rests + k + kLanes, quotients + k + kLanes);
     }
 }
 
@@ -177,10 +168,11 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
     return _mm256_permute4x64_epi64(x, _MM_SHUFFLE(2, 1, 0, 3));
 }
 
-// r[0..n) from the cut columns of halves 0..2n: the quotients go one column up and are cut
-// again, the small quotients of that go one more column up, and pairs of columns make limbs.
-// A limb may then reach the base; a last pass carries from those, which is rarely needed.
-[[gnu::target("avx2")]] void carryColumns(Limb* r, std::size_t n, const Limb* digits,
+// r[0..n) from the cut columns of halves 0..2n: the quotients go one column up, each rest and
+// quotient below it are cut again, the small quotients of that go one more column up, and pairs
+// of columns make limbs. A limb may then reach the base; a last pass carries from those, which is
+// rarely needed.
+[[gnu::target("avx2")]] void carryColumns(Limb* r, std::size_t n, const Limb* rests,
                                           const Limb* quotients) {
     const __m256i halfBase = _mm256_set1_epi64x(kHalfBase);
     const __m256i top = _mm256_set1_epi64x(static_cast<long long>(kBase - 1));
@@ -191,11 +183,11 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
         const __m256i quotient =
             rotateUp(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(quotients + k)));
         const __m256i sum =
-            _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(digits + k)),
+            _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(rests + k)),
                              oneLaneUp(quotient, previousQuotient));
         previousQuotient = quotient;
         __m256i carry;
-        const __m256i digit = cutByHalfBase(smallToDouble(sum), sum, carry);
+        const __m256i digit = cutSmall(sum, carry);
         carry = rotateUp(carry);
         // (even, odd, even, odd) columns; each limb in an even lane.
         const __m256i column = _mm256_add_epi64(digit, oneLaneUp(carry, previousCarry));
@@ -235,15 +227,15 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
     Limb* longHalves = static_cast<Limb*>(start);
     Limb* shortHalves = longHalves + kLongLength;
     Limb* copies = shortHalves + kShortLength;
-    Limb* digits = copies + kLanes * kCopyLength;
-    Limb* quotients = digits + kHalfColumns;
+    Limb* rests = copies + kLanes * kCopyLength;
+    Limb* quotients = rests + kHalfColumns;
 
     cutLimbs(longHalves, (2 * na + 2 * kLanes + 7) & ~std::size_t{7}, a, na);
     std::fill(shortHalves, shortHalves + kLanes, Limb{0});
     cutLimbs(shortHalves + kLanes, copyLength(nb), b, nb);
     makeShiftedCopies(copies, shortHalves, copyLength(nb));
-    sumColumns(digits, quotients, longHalves, na, copies, nb);
-    carryColumns(r, na + nb, digits, quotients);
+    sumColumns(rests, quotients, longHalves, na, copies, nb);
+    carryColumns(r, na + nb, rests, quotients);
 }
 
 }  // namespace

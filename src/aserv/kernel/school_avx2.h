@@ -1,8 +1,8 @@
 // Schoolbook products with AVX2 on x86-64 CPUs that have it but not AVX-512, chosen at run time.
 // The same plan as the AVX-512 form in four lanes: each limb is cut into two halves below 10^9,
 // the products of halves are summed four columns at a time in 64-bit lanes, and the column sums
-// are cut back into base-10^18 limbs with quotients by 10^9 that double precision estimates and
-// the exact low bits correct.
+// are cut back into base-10^18 limbs with quotients by 10^9 from 32-bit products: estimated from
+// the sums' upper bits, then exact on the small rests.
 #pragma once
 
 #include <cstddef>

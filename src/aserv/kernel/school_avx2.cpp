@@ -9,12 +9,11 @@
 #include <memory>
 
 #include "limb_ops.h"
-#include "school_pieces.h"
+#include "vector_school.h"
 
 namespace kestrum::aserv::kernel::detail {
 namespace {
 
-constexpr Limb kHalfBase = 1'000'000'000;
 constexpr std::size_t kLanes = 4;
 
 // The longer operand is taken in pieces of at most this many limbs.
@@ -35,14 +34,6 @@ static_assert((2 * kAvx2SchoolLimbs + kLanes - 1) / kLanes <= 18);
 
 // Most half columns of one piece, rounded up to whole pairs of blocks.
 constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx2SchoolLimbs) + 2 * kLanes;
-
-// floor(2^61 / 10^9): for h < 2^32, (h * kInverseOfHalfBase) >> (61 - e) is at most h * 2^e / 10^9
-// and less than one below it.
-constexpr long long kInverseOfHalfBase = 2'305'843'009;
-
-// ceil(2^50 / 5^9): for x < 2^38, ((x >> 9) * kExactInverse) >> 50 is x / 10^9, as x / 10^9 =
-// (x / 2^9) / 5^9 and the product's error stays below 2^50 / 5^9 for x >> 9 < 2^29.
-constexpr long long kExactInverse = 576'460'753;
 
 // Lanes q < 2^42 times 10^9.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i timesHalfBase(__m256i q) {
@@ -75,7 +66,8 @@ constexpr long long kExactInverse = 576'460'753;
         const __m256i estimate = _mm256_srli_epi64(
             _mm256_mul_epu32(_mm256_srli_epi64(x, 32), _mm256_set1_epi64x(kInverseOfHalfBase)), 29);
         __m256i more;
-        const __m256i low = cutSmall(_mm256_sub_epi64(x, timesHalfBase(estimate)), more);
+        const __m256i low = cutSmall(
+            _mm256_sub_epi64(x, _mm256_mul_epu32(estimate, _mm256_set1_epi64x(kHalfBase))), more);
         const __m256i high = _mm256_add_epi64(estimate, more);
         const __m256i firstPairs = _mm256_unpacklo_epi64(low, high);
         const __m256i secondPairs = _mm256_unpackhi_epi64(low, high);

@@ -15,7 +15,7 @@ namespace kestrum::aserv::kernel::detail {
 inline constexpr std::size_t kAvx2SchoolLimbs = 32;
 
 // Below this many limbs in the shorter operand the column sums are faster.
-inline constexpr std::size_t kAvx2SchoolShortest = 16;
+inline constexpr std::size_t kAvx2SchoolShortest = 8;
 
 // Whether this build on this CPU runs the four-lane schoolbook.
 bool avx2SchoolAvailable();

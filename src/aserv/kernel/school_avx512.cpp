@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "limb_ops.h"
-#include "school_pieces.h"
+#include "vector_school.h"
 
 // GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialised ones.
 #if !defined(__clang__)
@@ -20,7 +20,6 @@
 namespace kestrum::aserv::kernel::detail {
 namespace {
 
-constexpr Limb kHalfBase = 1'000'000'000;
 constexpr std::size_t kLanes = 8;
 
 // The longer operand is taken in pieces of at most this many limbs.
@@ -41,36 +40,39 @@ static_assert((2 * kAvx512SchoolLimbs + kLanes - 1) / kLanes <= 18);
 // Most half columns of one piece, rounded up to whole pairs of blocks.
 constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 * kLanes;
 
-// Cuts lanes x = q * 10^9 + r, r < 10^9, returning r and setting q. The lanes come as the low 64
-// bits of x, which determine r, and as a double that is close enough to x that the estimated
-// quotient is at most one off.
-[[gnu::target("avx512f,avx512dq"), gnu::always_inline]] inline __m512i cutByHalfBase(
-    __m512d approximate, __m512i low, __m512i& quotient) {
+// Lanes q < 2^42 times 10^9.
+[[gnu::target("avx512f"), gnu::always_inline]] inline __m512i timesHalfBase(__m512i q) {
     const __m512i halfBase = _mm512_set1_epi64(kHalfBase);
-    const __m512i one = _mm512_set1_epi64(1);
-    __m512i q = _mm512_cvttpd_epu64(_mm512_mul_pd(approximate, _mm512_set1_pd(1e-9)));
-    __m512i r = _mm512_sub_epi64(low, _mm512_mullo_epi64(q, halfBase));
-    const __mmask8 under = _mm512_cmplt_epi64_mask(r, _mm512_setzero_si512());
-    r = _mm512_mask_add_epi64(r, under, r, halfBase);
-    q = _mm512_mask_sub_epi64(q, under, q, one);
-    const __mmask8 over = _mm512_cmpge_epi64_mask(r, halfBase);
-    r = _mm512_mask_sub_epi64(r, over, r, halfBase);
-    quotient = _mm512_mask_add_epi64(q, over, q, one);
-    return r;
+    return _mm512_add_epi64(
+        _mm512_mul_epu32(q, halfBase),
+        _mm512_slli_epi64(_mm512_mul_epu32(_mm512_srli_epi64(q, 32), halfBase), 32));
+}
+
+// Cuts lanes x < 2^38 into x = q * 10^9 + r, r < 10^9, returning r and setting q.
+[[gnu::target("avx512f"), gnu::always_inline]] inline __m512i cutSmall(__m512i x,
+                                                                       __m512i& quotient) {
+    quotient = _mm512_srli_epi64(
+        _mm512_mul_epu32(_mm512_srli_epi64(x, 9), _mm512_set1_epi64(kExactInverse)), 50);
+    return _mm512_sub_epi64(x, _mm512_mul_epu32(quotient, _mm512_set1_epi64(kHalfBase)));
 }
 
 // halves[0..length) = the low and high halves of limbs[0..n), interleaved, then zeros; length is
-// a multiple of 16.
-[[gnu::target("avx512f,avx512dq")]] void cutLimbs(Limb* halves, std::size_t length,
-                                                  const Limb* limbs, std::size_t n) {
+// a multiple of 16. A limb's quotient by 10^9, estimated from its upper 32 bits, is at most six
+// below the true one, so the rest stays below 2^38.
+[[gnu::target("avx512f")]] void cutLimbs(Limb* halves, std::size_t length, const Limb* limbs,
+                                         std::size_t n) {
     const __m512i firstFour = _mm512_set_epi64(11, 3, 10, 2, 9, 1, 8, 0);
     const __m512i lastFour = _mm512_set_epi64(15, 7, 14, 6, 13, 5, 12, 4);
     for (std::size_t i = 0; 2 * i < length; i += kLanes) {
         const std::size_t left = i < n ? n - i : 0;
         const auto present = static_cast<__mmask8>(left >= kLanes ? 0xFFU : (1U << left) - 1);
         const __m512i x = _mm512_maskz_loadu_epi64(present, limbs + i);
-        __m512i high;
-        const __m512i low = cutByHalfBase(_mm512_cvtepu64_pd(x), x, high);
+        const __m512i estimate = _mm512_srli_epi64(
+            _mm512_mul_epu32(_mm512_srli_epi64(x, 32), _mm512_set1_epi64(kInverseOfHalfBase)), 29);
+        __m512i more;
+        const __m512i low = cutSmall(
+            _mm512_sub_epi64(x, _mm512_mul_epu32(estimate, _mm512_set1_epi64(kHalfBase))), more);
+        const __m512i high = _mm512_add_epi64(estimate, more);
         _mm512_storeu_si512(halves + 2 * i, _mm512_permutex2var_epi64(low, firstFour, high));
         _mm512_storeu_si512(halves + 2 * i + kLanes,
                             _mm512_permutex2var_epi64(low, lastFour, high));
@@ -78,8 +80,8 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
 }
 
 // copies + u * kCopyLength holds u zeros, then shifted[0..length - u).
-[[gnu::target("avx512f,avx512dq")]] void makeShiftedCopies(Limb* copies, const Limb* shifted,
-                                                           std::size_t length) {
+[[gnu::target("avx512f")]] void makeShiftedCopies(Limb* copies, const Limb* shifted,
+                                                  std::size_t length) {
     __m512i previous = _mm512_setzero_si512();
     for (std::size_t at = 0; at < length; at += kLanes) {
         const __m512i current = _mm512_loadu_si512(shifted + at);
@@ -96,34 +98,32 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
     }
 }
 
-// The eight accumulators of a block of columns summed, cut into column = quotient * 10^9 +
-// digit: digits[0..8) and quotients[0..8) (below 2^38). The sum may pass 2^64 up to seven
-// times, which the double that estimates the quotient takes in.
-[[gnu::target("avx512f,avx512dq"), gnu::always_inline]] inline void cutBlock(
-    const __m512i (&sums)[kLanes], Limb* digits, Limb* quotients) {
-    const __m512i one = _mm512_set1_epi64(1);
+// The eight accumulators of a block of columns summed and cut into column = quotient * 10^9 +
+// rest: rests[0..8) and quotients[0..8), both below 2^37. The sum may pass 2^64; the quotient is
+// estimated from the sum of the accumulators' upper 32 bits, below 2^35, and is at most 130 below
+// the true one. The wrapped sum of the accumulators gives the rest exactly.
+[[gnu::target("avx512f"), gnu::always_inline]] inline void cutBlock(const __m512i (&sums)[kLanes],
+                                                                    Limb* rests, Limb* quotients) {
     __m512i low = sums[0];
-    __m512i wraps = _mm512_setzero_si512();
+    __m512i upperParts = _mm512_srli_epi64(sums[0], 32);
     for (std::size_t u = 1; u < kLanes; ++u) {
-        const __m512i next = _mm512_add_epi64(low, sums[u]);
-        wraps = _mm512_mask_add_epi64(wraps, _mm512_cmplt_epu64_mask(next, low), wraps, one);
-        low = next;
+        low = _mm512_add_epi64(low, sums[u]);
+        upperParts = _mm512_add_epi64(upperParts, _mm512_srli_epi64(sums[u], 32));
     }
-    const __m512d approximate =
-        _mm512_fmadd_pd(_mm512_cvtepu64_pd(wraps), _mm512_set1_pd(0x1p64), _mm512_cvtepu64_pd(low));
-    __m512i quotient;
-    _mm512_storeu_si512(digits, cutByHalfBase(approximate, low, quotient));
+    const __m512i quotient = _mm512_srli_epi64(
+        _mm512_mul_epu32(_mm512_srli_epi64(upperParts, 3), _mm512_set1_epi64(kInverseOfHalfBase)),
+        26);
+    _mm512_storeu_si512(rests, _mm512_sub_epi64(low, timesHalfBase(quotient)));
     _mm512_storeu_si512(quotients, quotient);
 }
 
 // The column sums of half products for a[0..na) (na <= kPieceLimbs) times b[0..nb)
-// (nb <= kAvx512SchoolLimbs), cut into digits and quotients by 10^9, columns 0..2 (na + nb).
+// (nb <= kAvx512SchoolLimbs), cut into rests and quotients by 10^9, columns 0..2 (na + nb).
 // Two blocks of eight columns at a time: column k sums longHalves[i] * bHalves[k - i], and in
 // steps of eight i the windows of b that the upper block reads are the ones that the lower block
 // read a step before.
-[[gnu::target("avx512f,avx512dq")]] void sumColumns(Limb* digits, Limb* quotients,
-                                                    const Limb* longHalves, std::size_t na,
-                                                    const Limb* copies, std::size_t nb) {
+[[gnu::target("avx512f")]] void sumColumns(Limb* rests, Limb* quotients, const Limb* longHalves,
+                                           std::size_t na, const Limb* copies, std::size_t nb) {
     const std::size_t longCount = 2 * na;
     const std::size_t shortCount = 2 * nb;
     const std::size_t columns = longCount + shortCount;
@@ -152,26 +152,27 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
                 window[u] = current;
             }
         }
-        cutBlock(lower, digits + k, quotients + k);
-        cutBlock(upper, digits + k + kLanes, quotients + k + kLanes);
+        cutBlock(lower, rests + k, quotients + k);
+        cutBlock(upper, rests + k + kLanes, quotients + k + kLanes);
     }
 }
 
-// r[0..n) from the cut columns of halves 0..2n: the quotients go one column up and are cut
-// again, the small quotients of that go one more column up, and pairs of columns make limbs.
-// A limb may then reach the base; a last pass carries from those, which is rarely needed.
-[[gnu::target("avx512f,avx512dq")]] void carryColumns(Limb* r, std::size_t n, Limb* digits,
-                                                      const Limb* quotients) {
+// r[0..n) from the cut columns of halves 0..2n: the quotients go one column up, each rest and
+// quotient below it are cut again (the digits replace the rests), the small quotients of that go
+// one more column up, and pairs of columns make limbs. A limb may then reach the base; a last
+// pass carries from those, which is rarely needed.
+[[gnu::target("avx512f")]] void carryColumns(Limb* r, std::size_t n, Limb* rests,
+                                             const Limb* quotients) {
     __m512i previousQuotient = _mm512_setzero_si512();
     __m512i previousCarry = _mm512_setzero_si512();
     for (std::size_t k = 0; k < 2 * n; k += kLanes) {
         const __m512i quotient = _mm512_loadu_si512(quotients + k);
-        const __m512i sum = _mm512_add_epi64(_mm512_loadu_si512(digits + k),
+        const __m512i sum = _mm512_add_epi64(_mm512_loadu_si512(rests + k),
                                              _mm512_alignr_epi64(quotient, previousQuotient, 7));
         previousQuotient = quotient;
         __m512i carry;
-        const __m512i digit = cutByHalfBase(_mm512_cvtepu64_pd(sum), sum, carry);
-        _mm512_storeu_si512(digits + k,
+        const __m512i digit = cutSmall(sum, carry);
+        _mm512_storeu_si512(rests + k,
                             _mm512_add_epi64(digit, _mm512_alignr_epi64(carry, previousCarry, 7)));
         previousCarry = carry;
     }
@@ -182,8 +183,8 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
     __mmask8 full = 0;
     std::size_t m = 0;
     for (; m + kLanes <= n; m += kLanes) {
-        const __m512i low = _mm512_loadu_si512(digits + 2 * m);
-        const __m512i high = _mm512_loadu_si512(digits + 2 * m + kLanes);
+        const __m512i low = _mm512_loadu_si512(rests + 2 * m);
+        const __m512i high = _mm512_loadu_si512(rests + 2 * m + kLanes);
         const __m512i limb = _mm512_add_epi64(
             _mm512_permutex2var_epi64(low, evens, high),
             _mm512_mul_epu32(_mm512_permutex2var_epi64(low, odds, high), halfBase));
@@ -192,7 +193,7 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
     }
     bool carries = full != 0;
     for (; m < n; ++m) {
-        r[m] = digits[2 * m] + digits[2 * m + 1] * kHalfBase;
+        r[m] = rests[2 * m] + rests[2 * m + 1] * kHalfBase;
         carries = carries || r[m] >= kBase;
     }
     if (carries) {
@@ -204,8 +205,8 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
 }
 
 // r[0..na+nb) = a * b for na <= kPieceLimbs and nb <= kAvx512SchoolLimbs.
-[[gnu::target("avx512f,avx512dq")]] void multiplyPiece(Limb* r, const Limb* a, std::size_t na,
-                                                       const Limb* b, std::size_t nb) {
+[[gnu::target("avx512f")]] void multiplyPiece(Limb* r, const Limb* a, std::size_t na, const Limb* b,
+                                              std::size_t nb) {
     constexpr std::size_t kLongLength = 2 * kPieceLimbs + 2 * kLanes;
     constexpr std::size_t kShortLength = kLanes + kCopyLength;
     constexpr std::size_t kAreaLength =
@@ -219,21 +220,21 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
     Limb* longHalves = static_cast<Limb*>(start);
     Limb* shortHalves = longHalves + kLongLength;
     Limb* copies = shortHalves + kShortLength;
-    Limb* digits = copies + kLanes * kCopyLength;
-    Limb* quotients = digits + kHalfColumns;
+    Limb* rests = copies + kLanes * kCopyLength;
+    Limb* quotients = rests + kHalfColumns;
 
     cutLimbs(longHalves, (2 * na + 2 * kLanes + 15) & ~std::size_t{15}, a, na);
     std::fill(shortHalves, shortHalves + kLanes, Limb{0});
     cutLimbs(shortHalves + kLanes, copyLength(nb), b, nb);
     makeShiftedCopies(copies, shortHalves, copyLength(nb));
-    sumColumns(digits, quotients, longHalves, na, copies, nb);
-    carryColumns(r, na + nb, digits, quotients);
+    sumColumns(rests, quotients, longHalves, na, copies, nb);
+    carryColumns(r, na + nb, rests, quotients);
 }
 
 }  // namespace
 
 bool avx512SchoolAvailable() {
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+    return __builtin_cpu_supports("avx512f");
 }
 
 void multiplySchoolAvx512(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {

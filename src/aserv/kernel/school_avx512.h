@@ -1,8 +1,8 @@
-// Schoolbook products with AVX-512 (F and DQ) on x86-64 CPUs that have it, chosen at run time.
-// Each limb is cut into two halves below 10^9; the products of halves, below 2^60, are summed
-// eight columns at a time in 64-bit lanes, and the column sums are cut back into base-10^18
-// limbs with quotients by 10^9 estimated in double precision and corrected from the exact low
-// bits. Other CPUs use the four-lane form (school_avx2.h) or the column sums (school_columns.h).
+// Schoolbook products with AVX-512 (F) on x86-64 CPUs that have it, chosen at run time. Each limb
+// is cut into two halves below 10^9; the products of halves, below 2^60, are summed eight columns
+// at a time in 64-bit lanes, and the column sums are cut back into base-10^18 limbs with
+// quotients by 10^9 from 32-bit products (vector_school.h). Other CPUs use the four-lane form
+// (school_avx2.h) or the column sums (school_columns.h).
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,6 @@
-// The vector schoolbooks take the longer operand in pieces of a fixed length, each multiplied by
-// the whole shorter operand and added in at its place.
+// What the vector schoolbooks share: every limb is cut into halves below 10^9, and column sums of
+// products of halves are cut by 10^9 with 32-bit products alone; the longer operand is taken in
+// pieces of a fixed length, each multiplied by the whole shorter operand and added in at its place.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +12,16 @@
 #include "limb_ops.h"
 
 namespace kestrum::aserv::kernel::detail {
+
+inline constexpr Limb kHalfBase = 1'000'000'000;
+
+// floor(2^61 / 10^9): for h < 2^32, (h * kInverseOfHalfBase) >> (61 - e) is at most h * 2^e / 10^9
+// and less than one below it.
+inline constexpr long long kInverseOfHalfBase = 2'305'843'009;
+
+// ceil(2^50 / 5^9): for x < 2^38, ((x >> 9) * kExactInverse) >> 50 is x / 10^9, as x / 10^9 =
+// (x / 2^9) / 5^9 and the product's error stays below 2^50 / 5^9 for x >> 9 < 2^29.
+inline constexpr long long kExactInverse = 576'460'753;
 
 // r[0..na+nb) = a * b for na, nb >= 1 and min(na, nb) <= kShorterLimbs, where
 // multiplyPiece(r, a, na, b, nb) multiplies a piece of na <= kPieceLimbs limbs by

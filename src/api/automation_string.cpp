@@ -1,8 +1,9 @@
 #include "automation_string.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <limits>
+
+#include "unit_copy.h"
 
 namespace kestrum::api {
 
@@ -14,8 +15,12 @@ AutoString autoStringAlloc(std::u16string_view text) noexcept {
     if (text.size() > std::numeric_limits<UINT>::max() / 2) {
         return nullptr;
     }
-    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                             static_cast<UINT>(text.size()));
+    // Allocated empty and filled here, with a copy that stays fast wherever the heap puts it.
+    const BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+    if (result != nullptr) {
+        copyUnits(reinterpret_cast<char16_t*>(result), text.data(), text.size());
+    }
+    return result;
 }
 
 void autoStringFree(AutoString text) noexcept {
@@ -57,9 +62,7 @@ AutoString autoStringAlloc(std::u16string_view text) noexcept {
     auto* prefix = static_cast<LengthPrefix*>(block);
     *prefix = static_cast<LengthPrefix>(bytes);
     auto* units = reinterpret_cast<char16_t*>(prefix + 1);
-    if (bytes != 0) {
-        std::memcpy(units, text.data(), bytes);
-    }
+    copyUnits(units, text.data(), text.size());
     units[text.size()] = u'\0';
     return units;
 }

@@ -102,6 +102,25 @@ RunComparison compareDigitRuns(std::u16string_view a, std::u16string_view b) {
                 i + static_cast<std::size_t>(std::countr_one(same))};
         }
     }
+    if (n - i >= kLanes) {
+        // Eight to fifteen units left: two blocks of eight, the second ending at the end.
+        const std::size_t last = n - kLanes;
+        const __m128i a0 = load(a.data() + i);
+        const __m128i a1 = load(a.data() + last);
+        const __m128i b0 = load(b.data() + i);
+        const __m128i b1 = load(b.data() + last);
+        outside = _mm_or_si128(outside, _mm_or_si128(outsideDigitBytes(_mm_packus_epi16(a0, a1)),
+                                                     outsideDigitBytes(_mm_packus_epi16(b0, b1))));
+        const auto same = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a0, b0), _mm_cmpeq_epi16(a1, b1))));
+        const unsigned first = same & 0xFFU;
+        const unsigned second = same >> kLanes;
+        const std::size_t difference =
+            first != 0xFFU    ? i + static_cast<std::size_t>(std::countr_one(first))
+            : second != 0xFFU ? last + static_cast<std::size_t>(std::countr_one(second))
+                              : n;
+        return {noneOutside(outside), difference};
+    }
     digits = noneOutside(outside);
 #endif
     std::size_t difference = n;

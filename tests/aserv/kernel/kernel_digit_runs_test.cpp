@@ -161,5 +161,45 @@ TEST(DigitRuns, VariantsFindTheFirstUnitThatIsNoDigit) {
     }
 }
 
+// Every length up to past two blocks of sixteen, a difference at every place (or none), with and
+// without a unit that is no digit at every place of either text, against one unit at a time.
+TEST(DigitRuns, ComparisonFindsTheFirstDifferenceAndEveryUnitThatIsNoDigit) {
+    constexpr std::array<char16_t, 4> kOthers = {u'/', u':', 0x0139, 0x8030};
+    for (std::size_t n = 0; n <= 40; ++n) {
+        std::u16string a;
+        for (std::size_t i = 0; i < n; ++i) {
+            a.push_back(static_cast<char16_t>(u'0' + (i * 7 + 3) % 10));
+        }
+        for (std::size_t differ = 0; differ <= n; ++differ) {
+            std::u16string b = a;
+            if (differ < n) {
+                b[differ] = static_cast<char16_t>(u'0' + (b[differ] - u'0' + 1) % 10);
+            }
+            // other == 2 n: digits only; below n: in a; from n: in b.
+            for (std::size_t other = 0; other <= 2 * n; ++other) {
+                std::u16string x = a;
+                std::u16string y = b;
+                if (other < 2 * n) {
+                    std::u16string& text = other < n ? x : y;
+                    text[other % n] = kOthers[other % kOthers.size()];
+                }
+                std::size_t difference = n;
+                bool digits = true;
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (difference == n && x[i] != y[i]) {
+                        difference = i;
+                    }
+                    digits = digits && x[i] >= u'0' && x[i] <= u'9' && y[i] >= u'0' && y[i] <= u'9';
+                }
+                const RunComparison found = compareDigitRuns(x, y);
+                ASSERT_EQ(found.digits, digits) << n << " " << differ << " " << other;
+                if (digits) {
+                    ASSERT_EQ(found.difference, difference) << n << " " << differ;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrum::aserv::kernel

@@ -16,24 +16,8 @@ namespace {
 
 constexpr std::size_t kLanes = 4;
 
-// The longer operand is taken in pieces of at most this many limbs.
-constexpr std::size_t kPieceLimbs = 128;
-
-// Halves of the shorter operand, b, follow kLanes zeros in each of kLanes copies, copy u shifted
-// up by u places, so that every window of four columns that a step reads starts on a vector
-// boundary. The windows reach 2 nb + 13 halves into a copy; the length is whole pairs of vectors,
-// as cutLimbs writes them.
-constexpr std::size_t copyLength(std::size_t nb) {
-    return (2 * nb + 14 + 7) & ~std::size_t{7};
-}
-constexpr std::size_t kCopyLength = copyLength(kAvx2SchoolLimbs);
-
-// A lane sums at most 2 nb / 4 products of halves, each at most (10^9 - 1)^2; eighteen of them
-// still fit 64 bits.
-static_assert((2 * kAvx2SchoolLimbs + kLanes - 1) / kLanes <= 18);
-
-// Most half columns of one piece, rounded up to whole pairs of blocks.
-constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx2SchoolLimbs) + 2 * kLanes;
+using Area = PieceArea<kLanes, kAvx2SchoolLimbs>;
+constexpr std::size_t kCopyLength = Area::kCopyLength;
 
 // Lanes q < 2^42 times 10^9.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i timesHalfBase(__m256i q) {
@@ -196,38 +180,20 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
     }
     // Lanes of full that are not limbs compare odd columns, far below the base.
     if (_mm256_testz_si256(full, full) == 0) {
-        Limb carry = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            r[i] = addWithCarry(r[i], 0, carry);
-        }
+        carryFullLimbs(r, n);
     }
 }
 
 // r[0..na+nb) = a * b for na <= kPieceLimbs and nb <= kAvx2SchoolLimbs.
 [[gnu::target("avx2")]] void multiplyPiece(Limb* r, const Limb* a, std::size_t na, const Limb* b,
                                            std::size_t nb) {
-    constexpr std::size_t kLongLength = 2 * kPieceLimbs + 2 * kLanes;
-    constexpr std::size_t kShortLength = kLanes + kCopyLength;
-    constexpr std::size_t kAreaLength =
-        kLongLength + kShortLength + kLanes * kCopyLength + 2 * kHalfColumns;
-    // One area for every buffer, its start moved up to a whole vector so that the windows the
-    // inner loop reads each lie in one cache line.
-    std::array<Limb, kAreaLength + kLanes> area;  // NOLINT: every part is written before it is read
-    void* start = area.data();
-    std::size_t space = sizeof(area);
-    std::align(sizeof(__m256i), kAreaLength * sizeof(Limb), start, space);
-    Limb* longHalves = static_cast<Limb*>(start);
-    Limb* shortHalves = longHalves + kLongLength;
-    Limb* copies = shortHalves + kShortLength;
-    Limb* rests = copies + kLanes * kCopyLength;
-    Limb* quotients = rests + kHalfColumns;
-
-    cutLimbs(longHalves, (2 * na + 2 * kLanes + 7) & ~std::size_t{7}, a, na);
-    std::fill(shortHalves, shortHalves + kLanes, Limb{0});
-    cutLimbs(shortHalves + kLanes, copyLength(nb), b, nb);
-    makeShiftedCopies(copies, shortHalves, copyLength(nb));
-    sumColumns(rests, quotients, longHalves, na, copies, nb);
-    carryColumns(r, na + nb, rests, quotients);
+    Area area;
+    cutLimbs(area.longHalves(), Area::wholePairs(2 * na + 2 * kLanes), a, na);
+    std::fill(area.shortHalves(), area.shortHalves() + kLanes, Limb{0});
+    cutLimbs(area.shortHalves() + kLanes, Area::copyLength(nb), b, nb);
+    makeShiftedCopies(area.copies(), area.shortHalves(), Area::copyLength(nb));
+    sumColumns(area.rests(), area.quotients(), area.longHalves(), na, area.copies(), nb);
+    carryColumns(r, na + nb, area.rests(), area.quotients());
 }
 
 }  // namespace
@@ -237,7 +203,7 @@ bool avx2SchoolAvailable() {
 }
 
 void multiplySchoolAvx2(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    multiplyInPieces<kPieceLimbs, kAvx2SchoolLimbs>(r, a, na, b, nb, multiplyPiece);
+    multiplyInPieces<kAvx2SchoolLimbs>(r, a, na, b, nb, multiplyPiece);
 }
 
 }  // namespace kestrum::aserv::kernel::detail

@@ -22,23 +22,8 @@ namespace {
 
 constexpr std::size_t kLanes = 8;
 
-// The longer operand is taken in pieces of at most this many limbs.
-constexpr std::size_t kPieceLimbs = 128;
-
-// Halves of the shorter operand, b, follow kLanes zeros in each of kLanes copies, copy u shifted
-// up by u places, so that every window of eight columns that a step reads starts on a vector
-// boundary. The windows reach 2 nb + 30 halves into a copy.
-constexpr std::size_t copyLength(std::size_t nb) {
-    return (2 * nb + 30 + 15) & ~std::size_t{15};
-}
-constexpr std::size_t kCopyLength = copyLength(kAvx512SchoolLimbs);
-
-// A lane sums at most ceil(2 nb / 8) products of halves, each at most (10^9 - 1)^2; eighteen of
-// them still fit 64 bits.
-static_assert((2 * kAvx512SchoolLimbs + kLanes - 1) / kLanes <= 18);
-
-// Most half columns of one piece, rounded up to whole pairs of blocks.
-constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 * kLanes;
+using Area = PieceArea<kLanes, kAvx512SchoolLimbs>;
+constexpr std::size_t kCopyLength = Area::kCopyLength;
 
 // Lanes q < 2^42 times 10^9.
 [[gnu::target("avx512f"), gnu::always_inline]] inline __m512i timesHalfBase(__m512i q) {
@@ -197,38 +182,20 @@ constexpr std::size_t kHalfColumns = 2 * (kPieceLimbs + kAvx512SchoolLimbs) + 2 
         carries = carries || r[m] >= kBase;
     }
     if (carries) {
-        Limb carry = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            r[i] = addWithCarry(r[i], 0, carry);
-        }
+        carryFullLimbs(r, n);
     }
 }
 
 // r[0..na+nb) = a * b for na <= kPieceLimbs and nb <= kAvx512SchoolLimbs.
 [[gnu::target("avx512f")]] void multiplyPiece(Limb* r, const Limb* a, std::size_t na, const Limb* b,
                                               std::size_t nb) {
-    constexpr std::size_t kLongLength = 2 * kPieceLimbs + 2 * kLanes;
-    constexpr std::size_t kShortLength = kLanes + kCopyLength;
-    constexpr std::size_t kAreaLength =
-        kLongLength + kShortLength + kLanes * kCopyLength + 2 * kHalfColumns;
-    // One area for every buffer, its start moved up to a whole vector so that the windows the
-    // inner loop reads each lie in one cache line.
-    std::array<Limb, kAreaLength + kLanes> area;  // NOLINT: every part is written before it is read
-    void* start = area.data();
-    std::size_t space = sizeof(area);
-    std::align(sizeof(__m512i), kAreaLength * sizeof(Limb), start, space);
-    Limb* longHalves = static_cast<Limb*>(start);
-    Limb* shortHalves = longHalves + kLongLength;
-    Limb* copies = shortHalves + kShortLength;
-    Limb* rests = copies + kLanes * kCopyLength;
-    Limb* quotients = rests + kHalfColumns;
-
-    cutLimbs(longHalves, (2 * na + 2 * kLanes + 15) & ~std::size_t{15}, a, na);
-    std::fill(shortHalves, shortHalves + kLanes, Limb{0});
-    cutLimbs(shortHalves + kLanes, copyLength(nb), b, nb);
-    makeShiftedCopies(copies, shortHalves, copyLength(nb));
-    sumColumns(rests, quotients, longHalves, na, copies, nb);
-    carryColumns(r, na + nb, rests, quotients);
+    Area area;
+    cutLimbs(area.longHalves(), Area::wholePairs(2 * na + 2 * kLanes), a, na);
+    std::fill(area.shortHalves(), area.shortHalves() + kLanes, Limb{0});
+    cutLimbs(area.shortHalves() + kLanes, Area::copyLength(nb), b, nb);
+    makeShiftedCopies(area.copies(), area.shortHalves(), Area::copyLength(nb));
+    sumColumns(area.rests(), area.quotients(), area.longHalves(), na, area.copies(), nb);
+    carryColumns(r, na + nb, area.rests(), area.quotients());
 }
 
 }  // namespace
@@ -238,7 +205,7 @@ bool avx512SchoolAvailable() {
 }
 
 void multiplySchoolAvx512(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    multiplyInPieces<kPieceLimbs, kAvx512SchoolLimbs>(r, a, na, b, nb, multiplyPiece);
+    multiplyInPieces<kAvx512SchoolLimbs>(r, a, na, b, nb, multiplyPiece);
 }
 
 }  // namespace kestrum::aserv::kernel::detail

@@ -34,6 +34,33 @@ std::wstring typeLibraryKey() {
     return L"TypeLib\\" + guidText(LIBID_Kestrum);
 }
 
+// RegisterTypeLib files the library under its own locale (409) only, but the type library
+// marshaler, which carries early-bound calls into the object's apartment from other apartments,
+// looks it up under the neutral locale 0. This key points there to the same file.
+#if defined(_WIN64)
+constexpr wchar_t kPlatform[] = L"win64";
+#else
+constexpr wchar_t kPlatform[] = L"win32";
+#endif
+
+std::wstring neutralLocaleKey() {
+    return typeLibraryKey() + L"\\1.0\\0";
+}
+
+bool writeNeutralLocaleEntry(const std::wstring& dllPath) {
+    return RegistryKey(neutralLocaleKey() + L"\\" + kPlatform).setString(nullptr, dllPath) ==
+           ERROR_SUCCESS;
+}
+
+// Removes this bitness's entry, and the locale key once the other bitness has none there either.
+bool removeNeutralLocaleEntry() {
+    const std::wstring locale = neutralLocaleKey();
+    if (removeRegistryTree(locale + L"\\" + kPlatform) != ERROR_SUCCESS) {
+        return false;
+    }
+    return registryKeyHasSubkeys(locale) || removeRegistryTree(locale) == ERROR_SUCCESS;
+}
+
 struct RegistryValue {
     std::wstring key;
     const wchar_t* name;  // null for the key's default value
@@ -95,11 +122,14 @@ HRESULT unregisterTypeLibrary() {
 }
 
 HRESULT unregisterAll() {
+    // Before the library's own entries, so that UnRegisterTypeLib finds its version key
+    // otherwise empty and removes it.
+    const bool neutralRemoved = removeNeutralLocaleEntry();
     const HRESULT typeLibrary = unregisterTypeLibrary();
     if (!removeClassEntries()) {
         return SELFREG_E_CLASS;
     }
-    return typeLibrary < 0 ? SELFREG_E_TYPELIB : S_OK;
+    return typeLibrary < 0 || !neutralRemoved ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT registerAll() {
@@ -111,7 +141,7 @@ HRESULT registerAll() {
         unregisterAll();
         return SELFREG_E_CLASS;
     }
-    if (registerTypeLibrary(dllPath) < 0) {
+    if (registerTypeLibrary(dllPath) < 0 || !writeNeutralLocaleEntry(dllPath)) {
         unregisterAll();
         return SELFREG_E_TYPELIB;
     }

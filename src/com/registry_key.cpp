@@ -35,4 +35,16 @@ bool registryKeyExists(const std::wstring& path) noexcept {
     return true;
 }
 
+bool registryKeyHasSubkeys(const std::wstring& path) noexcept {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD subkeys = 0;
+    const LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && subkeys > 0;
+}
+
 }  // namespace kestrum::com

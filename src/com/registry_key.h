@@ -30,4 +30,7 @@ LONG removeRegistryTree(const std::wstring& path) noexcept;
 
 bool registryKeyExists(const std::wstring& path) noexcept;
 
+// Whether `path` exists and has at least one subkey.
+bool registryKeyHasSubkeys(const std::wstring& path) noexcept;
+
 }  // namespace kestrum::com

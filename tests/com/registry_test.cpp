@@ -54,6 +54,8 @@ void testRegistered(const std::wstring& dllPath) {
         {kClass + L"\\Version", nullptr, L"1.0"},
         {L"Kestrum.Arithm\\CLSID", nullptr, guidText(CLSID_Arithm)},
         {kTypeLibrary + L"\\1.0\\409\\" + kPlatform, nullptr, dllPath},
+        // The neutral locale, where the marshaler of early-bound calls between apartments looks.
+        {kTypeLibrary + L"\\1.0\\0\\" + kPlatform, nullptr, dllPath},
         {kInterface + L"\\TypeLib", nullptr, guidText(LIBID_Kestrum)},
     };
     for (const Expected& expected : values) {

@@ -59,10 +59,10 @@ msiexec_quiet() {
 }
 
 # installed_64bit_registry: the 64-bit view, for comparison with the registry of the 64-bit DLL
-# alone: without the 32-bit DLL's entry in the type library key that both views share (the
+# alone: without the 32-bit DLL's entries in the type library key that both views share (the
 # 32-bit view is checked on its own).
 installed_64bit_registry() {
-    registry_dump 64 | awk '/^HKEY/ { skip = /\\409\\win32$/ } !skip' | normalise "$folder64"
+    registry_dump 64 | awk '/^HKEY/ { skip = /\\(409|0)\\win32$/ } !skip' | normalise "$folder64"
 }
 
 # normalise FOLDER: names the DLL's folder <folder> in a registry dump. A folder path that
@@ -99,6 +99,7 @@ $class\\InprocServer32||$folder32\\Kestrum.dll
 $class\\InprocServer32|ThreadingModel|Apartment
 HKCR\\Kestrum.Arithm\\CLSID||{35E2684A-F747-4FE9-A25C-DD918786DDE0}
 $type_library\\1.0\\409\\win32||$folder32\\Kestrum.dll
+$type_library\\1.0\\0\\win32||$folder32\\Kestrum.dll
 $interface\\ProxyStubClsid32||{00020424-0000-0000-C000-000000000046}
 EOF_VALUES
 

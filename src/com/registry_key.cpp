@@ -41,8 +41,8 @@ bool registryKeyHasSubkeys(const std::wstring& path) noexcept {
         return false;
     }
     DWORD subkeys = 0;
-    const LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && subkeys > 0;
 }

@@ -1,6 +1,7 @@
 #include "batch.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -47,26 +48,53 @@ class Batch {
     bool anyMalformed_ = false;
 };
 
+// The fields of a batch line: the first three, and how many there are.
+struct Fields {
+    std::array<std::string_view, 3> text;
+    std::size_t count = 0;
+    bool tabs = false;
+};
+
+// A line with a tab is cut at every tab, so operands keep their blanks and may be empty. A line
+// without one is cut at runs of blanks, and blanks at either end are ignored.
+Fields splitLine(std::string_view line) {
+    Fields fields;
+    fields.tabs = line.find('\t') != std::string_view::npos;
+    const char separator = fields.tabs ? '\t' : ' ';
+    std::size_t start = fields.tabs ? 0 : line.find_first_not_of(' ');
+    while (start != std::string_view::npos) {
+        const std::size_t end = std::min(line.find(separator, start), line.size());
+        if (fields.count < fields.text.size()) {
+            fields.text[fields.count] = line.substr(start, end - start);
+        }
+        ++fields.count;
+        if (end == line.size()) {
+            break;
+        }
+        start = fields.tabs ? end + 1 : line.find_first_not_of(' ', end);
+    }
+    return fields;
+}
+
 void Batch::answer(std::string_view line) {
     ++lineNumber_;
-    const auto fields = 1 + std::count(line.begin(), line.end(), '\t');
-    if (fields != 3) {
-        malformed("expected OP<TAB>A1<TAB>A2, found " + std::to_string(fields) +
-                  (fields == 1 ? " field" : " fields"));
+    const Fields fields = splitLine(line);
+    if (fields.count != 3) {
+        malformed("expected OP<TAB>A1<TAB>A2 or OP A1 A2, found " + std::to_string(fields.count) +
+                  (fields.tabs ? " tab" : " blank") +
+                  (fields.count == 1 ? "-separated field" : "-separated fields"));
         return;
     }
-    const std::size_t firstTab = line.find('\t');
-    const std::size_t secondTab = line.find('\t', firstTab + 1);
-    const std::optional<Operation> operation = Operation::find(line.substr(0, firstTab));
+    const std::optional<Operation> operation = Operation::find(fields.text[0]);
     if (!operation) {
         malformed("unknown operation (OP: " + std::string(kOperationNames) + ")");
         return;
     }
-    if (!utf8ToUtf16(line.substr(firstTab + 1, secondTab - firstTab - 1), a1_)) {
+    if (!utf8ToUtf16(fields.text[1], a1_)) {
         malformed("operand 1 is not valid UTF-8");
         return;
     }
-    if (!utf8ToUtf16(line.substr(secondTab + 1), a2_)) {
+    if (!utf8ToUtf16(fields.text[2], a2_)) {
         malformed("operand 2 is not valid UTF-8");
         return;
     }

@@ -68,7 +68,7 @@ TEST_P(BatchBinaryStatus, ExitStatusTellsTheWorstLine) {
 INSTANTIATE_TEST_SUITE_P(Cases, BatchBinaryStatus,
                          testing::Values(StatusCase{"", 0}, StatusCase{"iadd\\t1\\t2\\n", 0},
                                          StatusCase{"isub\\tx\\t2\\niadd\\t1\\t2\\n", 1},
-                                         StatusCase{"iadd\\t1\\t2\\niadd 1 2\\n", 2},
+                                         StatusCase{"iadd\\t1\\t2\\niadd 1\\n", 2},
                                          StatusCase{"isub\\tx\\t2\\nfoo\\t1\\t2\\n", 2}));
 
 TEST(BatchBinary, DashWithMoreArgumentsIsAUsageError) {

@@ -83,7 +83,7 @@ TEST_P(BatchTest, AnswersEveryLine) {
     }
 }
 
-const std::string kFieldsMessage = "kestrum: line 1: expected OP<TAB>A1<TAB>A2, found ";
+const std::string kFieldsMessage = "kestrum: line 1: expected OP<TAB>A1<TAB>A2 or OP A1 A2, found ";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BatchTest,
@@ -129,12 +129,30 @@ INSTANTIATE_TEST_SUITE_P(
                   1,
                   "1\nerror 102\n",
                   {"kestrum: line 2: error 102"}},
-        BatchCase{"TooFewFields", "iadd\t1\n", 2, "error usage\n", {kFieldsMessage + "2 fields"}},
+        BatchCase{"TooFewFieldsNotCutAtBlanks",
+                  "iadd 1\t2\n",
+                  2,
+                  "error usage\n",
+                  {kFieldsMessage + "2 tab-separated fields"}},
+        BatchCase{"TooManyFields",
+                  "iadd\t1\t2\t\n",
+                  2,
+                  "error usage\n",
+                  {kFieldsMessage + "4 tab-separated fields"}},
         BatchCase{
-            "TooManyFields", "iadd\t1\t2\t\n", 2, "error usage\n", {kFieldsMessage + "4 fields"}},
-        BatchCase{"EmptyLine", "\n", 2, "error usage\n", {kFieldsMessage + "1 field"}},
-        BatchCase{
-            "BlanksInsteadOfTabs", "iadd 1 2\n", 2, "error usage\n", {kFieldsMessage + "1 field"}},
+            "EmptyLine", "\n", 2, "error usage\n", {kFieldsMessage + "0 blank-separated fields"}},
+        BatchCase{"BlanksInsteadOfTabs",
+                  "iadd 1 2\r\nidiv -7 2\n  rmult  1.5   2 \n",
+                  0,
+                  "3\n-3\t-1\t0\n3.\n",
+                  {}},
+        BatchCase{"MalformedBlankForm",
+                  "iadd 1\niadd 1 2 3\nIadd 1 2\n",
+                  2,
+                  "error usage\nerror usage\nerror usage\n",
+                  {kFieldsMessage + "2 blank-separated fields",
+                   "kestrum: line 2: expected OP<TAB>A1<TAB>A2 or OP A1 A2, found 4 blank",
+                   "kestrum: line 3: unknown operation"}},
         BatchCase{"UnknownOperation",
                   "IADD\t1\t2\n",
                   2,

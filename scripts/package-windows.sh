@@ -4,7 +4,9 @@
 #                                  vba/ (KestrumMath.bas and .vbs), examples/ and INSTALL.txt
 #   Kestrum-<version>-x64.msi      for 64-bit Windows: both DLLs, both registry views
 #   Kestrum-<version>-x86.msi      for 32-bit Windows: the 32-bit DLL
-#   SHA256SUMS                     the SHA-256 of each of the three
+#   Kestrum-<version>-symbols.zip  x64/ and x86/, each with Kestrum.dll.debug: the debug
+#                                  information of that DLL, which names it in its .gnu_debuglink
+#   SHA256SUMS                     the SHA-256 of each of the four
 # Given a code-signing certificate (KESTRUM_SIGN_PKCS12, the path of a .pfx or .p12 file, and
 # KESTRUM_SIGN_PASSWORD; see packaging/windows/sign.sh), it signs both DLLs before they are packed
 # and both MSIs. Everything is dated by the build's fixed clock, the one the DLL build uses:
@@ -48,8 +50,9 @@ version=$(sed -n 's/^project(Kestrum VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 out=build/package
 staging=build/package-staging/Kestrum-$version-windows
 released=build/package-release
+symbols=build/package-staging/Kestrum-$version-symbols
 rm -rf "$out" build/package-staging "$released"
-mkdir -p "$out" "$staging/x64" "$staging/x86" "$staging/examples"
+mkdir -p "$out" "$staging/x64" "$staging/x86" "$staging/examples" "$symbols/x64" "$symbols/x86"
 if [ "$signing" = release ]; then
     mkdir -p "$released"
     cp "$KESTRUM_SIGNATURES_FROM/Kestrum-$version-"{x64,x86}.msi "$released/"
@@ -68,6 +71,7 @@ for bits in x64 x86; do
     cp "build/windows-$bits/src/com/Kestrum.dll" "build/windows-$bits/src/com/Kestrum.manifest" \
         "$staging/$bits/"
     sign "$staging/$bits/Kestrum.dll" "$released/Kestrum-$version-windows/$bits/Kestrum.dll"
+    cp "build/windows-$bits/src/com/Kestrum.dll.debug" "$symbols/$bits/"
 done
 cp examples/demo.vbs examples/sample.js examples/client.cpp examples/application.manifest \
     examples/kestrum_math.vbs src/com/kestrum.idl "$staging/examples/"
@@ -77,10 +81,12 @@ sed 's/$/\r/' src/com/INSTALL.txt >"$staging/INSTALL.txt"
 chmod -R u=rwX,go=rX build/package-staging
 
 # The same files give the same zip: a fixed order and time, no owner or access times (-X).
-zip=$PWD/$out/Kestrum-$version-windows.zip
-(cd build/package-staging &&
-    find "Kestrum-$version-windows" -type f -exec touch -d "@$clock" {} + &&
-    find "Kestrum-$version-windows" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q "$zip" -@)
+for content in windows symbols; do
+    zip=$PWD/$out/Kestrum-$version-$content.zip
+    (cd build/package-staging &&
+        find "Kestrum-$version-$content" -type f -exec touch -d "@$clock" {} + &&
+        find "Kestrum-$version-$content" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q "$zip" -@)
+done
 
 wxs=packaging/windows/kestrum.wxs
 # Each version for each platform is a product of its own, as a major upgrade needs.
@@ -99,5 +105,5 @@ for platform in x64 x86; do
 done
 
 (cd "$out" && sha256sum "Kestrum-$version-windows.zip" "Kestrum-$version-x64.msi" \
-    "Kestrum-$version-x86.msi" >SHA256SUMS)
+    "Kestrum-$version-x86.msi" "Kestrum-$version-symbols.zip" >SHA256SUMS)
 ls -1 "$out"/*

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Checks what scripts/package-windows.sh wrote: SHA256SUMS verifies, the zip holds each DLL with
-# its manifest in the folder of its bitness and the KestrumMath module in its two forms, and each
-# MSI is built for its platform and installs the module beside each DLL.
+# its manifest in the folder of its bitness and the KestrumMath module in its two forms, each DLL
+# pairs with its debug file in the symbols zip (tests/com/check-dll.sh), and each MSI is built for
+# its platform and installs the module beside each DLL.
 #   check-package.sh PACKAGE_DIR
 set -euo pipefail
 forms_check=$(cd "$(dirname "$0")/../vba" && pwd)/check-module-forms.sh
+dll_check=$(cd "$(dirname "$0")/../com" && pwd)/check-dll.sh
 cd "$1"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -15,7 +17,7 @@ fail() {
 }
 
 sha256sum -c SHA256SUMS || fail "SHA256SUMS does not verify"
-for artifact in Kestrum-*-windows.zip Kestrum-*-x64.msi Kestrum-*-x86.msi; do
+for artifact in Kestrum-*-windows.zip Kestrum-*-x64.msi Kestrum-*-x86.msi Kestrum-*-symbols.zip; do
     grep -q "  $artifact\$" SHA256SUMS || fail "SHA256SUMS lacks $artifact"
 done
 
@@ -39,9 +41,13 @@ $top/vba/KestrumMath.vbs
 EOF_FILES
 )
 [ "$listing" = "$expected" ] || fail "the zip holds: $listing"
+symbols=$(ls Kestrum-*-symbols.zip)
+listing=$(unzip -Z1 "$symbols" | LC_ALL=C sort)
+expected=$(printf '%s\n' "${symbols%.zip}/x64/Kestrum.dll.debug" "${symbols%.zip}/x86/Kestrum.dll.debug")
+[ "$listing" = "$expected" ] || fail "the symbols zip holds: $listing"
 
 # Each folder's DLL and manifest are of its bitness.
-while read -r bits format architecture; do
+while read -r bits format architecture triplet; do
     unzip -p "$zip" "$top/$bits/Kestrum.dll" >"$scratch/dll"
     # The PE machine field: 0x8664 for x86-64, 0x14c for i386.
     offset=$(od -An -tu4 -j60 -N4 "$scratch/dll" | tr -d ' ')
@@ -50,9 +56,14 @@ while read -r bits format architecture; do
     unzip -p "$zip" "$top/$bits/Kestrum.manifest" |
         grep -q "processorArchitecture=\"$architecture\"" ||
         fail "$bits/Kestrum.manifest is not for $architecture"
+    # The shipped DLL beside the debug file of the symbols zip, as a debugger would find them.
+    unzip -p "$symbols" "${symbols%.zip}/$bits/Kestrum.dll.debug" >"$scratch/Kestrum.dll.debug"
+    cp "$scratch/dll" "$scratch/Kestrum.dll"
+    bash "$dll_check" "$triplet-objdump" "$triplet-objcopy" "$triplet-addr2line" \
+        "$scratch/Kestrum.dll" || fail "$bits/Kestrum.dll and its debug file"
 done <<EOF_BITS
-x64 8664 amd64
-x86 014c x86
+x64 8664 amd64 x86_64-w64-mingw32
+x86 014c x86 i686-w64-mingw32
 EOF_BITS
 
 for platform in x64 x86; do

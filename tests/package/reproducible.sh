@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two builds give the same files byte for byte:
-# - the windows-x64 preset's Kestrum.dll, built in build/windows-x64 and in a copy of the sources
-#   in build/reproducible (another source folder and another build folder);
+# - the windows-x64 preset's Kestrum.dll and its debug file Kestrum.dll.debug, built in
+#   build/windows-x64 and in a copy of the sources in build/reproducible (another source folder
+#   and another build folder);
 # - two packagings (scripts/package-windows.sh) without a certificate: the same zip and MSIs;
 # - two packagings signed with the test certificate of CERTIFICATE_DIR
 #   (tests/package/test-certificate.sh): the same signed DLLs, zip and MSIs;
@@ -28,11 +29,14 @@ tar --exclude=./build --exclude=./.git -cf - . | tar -C "$copy" -xf -
 (cd "$copy" && cmake --preset windows-x64 >/dev/null &&
     cmake --build --preset windows-x64 --target kestrum_com -j "$(nproc)" >/dev/null)
 second=$copy/build/windows-x64/src/com/Kestrum.dll
-if cmp "$first" "$second"; then
-    echo "reproducible: $first and $second are identical ($(sha256sum <"$first" | cut -c1-16)...)"
-else
-    fail "$first and $second differ"
-fi
+for suffix in "" .debug; do
+    if cmp "$first$suffix" "$second$suffix"; then
+        echo "reproducible: $first$suffix and $second$suffix are identical" \
+            "($(sha256sum <"$first$suffix" | cut -c1-16)...)"
+    else
+        fail "$first$suffix and $second$suffix differ"
+    fi
+done
 
 # package_into DIR signed|unsigned|copied: packs into build/package and copies the files to DIR,
 # with the DLLs unpacked from the zip beside them. A time-stamping service is never asked.

@@ -1,4 +1,5 @@
-// Batch mode: lines OP<TAB>A1<TAB>A2 in, one line out for each, all on one Arithm object.
+// Batch mode: lines OP<TAB>A1<TAB>A2 (or, without a tab, OP A1 A2 separated by blanks) in, one
+// line out for each, all on one Arithm object.
 #pragma once
 
 #include <iosfwd>

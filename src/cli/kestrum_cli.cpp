@@ -19,7 +19,7 @@ using api::ResultCode;
 constexpr std::string_view kVersion = "kestrum 1.0.0";
 constexpr std::string_view kUsage =
     "usage: kestrum OP A1 A2   (OP: iadd isub imult idiv radd rsub rmult icomp)\n"
-    "       kestrum -          (lines OP<TAB>A1<TAB>A2 on standard input)";
+    "       kestrum -          (lines OP<TAB>A1<TAB>A2 or OP A1 A2 on standard input)";
 constexpr std::string_view kHelp =
     "Arbitrary-length decimal arithmetic on numbers written as text.\n"
     "\n"
@@ -31,7 +31,8 @@ constexpr std::string_view kHelp =
     "  kestrum radd A1 A2    sum of numbers with a decimal point\n"
     "  kestrum rsub A1 A2    difference of numbers with a decimal point\n"
     "  kestrum rmult A1 A2   product of numbers with a decimal point\n"
-    "  kestrum -             batch mode: reads lines OP<TAB>A1<TAB>A2 from standard input and\n"
+    "  kestrum -             batch mode: reads lines OP<TAB>A1<TAB>A2 from standard input (or,\n"
+    "                        on a line without a tab, OP A1 A2 separated by blanks) and\n"
     "                        writes one line for each (idiv: quotient<TAB>remainder<TAB>flag;\n"
     "                        error N or error usage for a line that fails)\n"
     "  kestrum --help | --version\n"

@@ -1,11 +1,12 @@
 // A registration-free client of Kestrum.Arithm. Its embedded application manifest depends on
 // assembly Kestrum; Kestrum.dll and Kestrum.manifest lie beside it and nothing is registered.
 // It creates the class by ProgID and by class id and calls it through the vtable and through
-// IDispatch.
+// IDispatch, in a single-threaded apartment and from the multi-threaded one.
 #include <windows.h>
 
 #include <array>
 #include <string>
+#include <thread>
 
 #include "check.h"
 #include "com_ref.h"
@@ -103,6 +104,14 @@ int main() {
     checkCode(CLSIDFromProgID(L"Kestrum.Arithm", &fromProgId), S_OK, "CLSIDFromProgID");
     testCreatedBy(fromProgId, "created by ProgID");
     testCreatedBy(CLSID_Arithm, "created by class id");
+    // There the object lives in a host apartment of COM's, and the type library marshaler, which
+    // carries the early-bound calls to it, must find the library through the assembly too.
+    std::thread([] {
+        if (CoInitializeEx(nullptr, COINIT_MULTITHREADED) >= 0) {
+            testCreatedBy(CLSID_Arithm, "created by class id in the multi-threaded apartment");
+            CoUninitialize();
+        }
+    }).join();
     CoUninitialize();
     return kestrum::test::exitStatus("regfree_client");
 }

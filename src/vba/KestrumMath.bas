@@ -18,6 +18,8 @@ Attribute VB_Name = "KestrumMath"
 Option Explicit
 
 Private kestrumArithm
+' The odd primes below KM_SIEVE_LIMIT and products of runs of them, made on first use.
+Private kmPrimes, kmGroupProducts, kmGroupFirst
 
 Private Const KM_SOURCE = "KestrumMath"
 Private Const KM_MAX_TEXT = 32766
@@ -27,6 +29,16 @@ Private Const KM_MAX_FACTORIAL = 9273
 Private Const KM_MAX_BINOMIAL_K = 108846
 ' Chunks of small factors are multiplied as Long values below this bound.
 Private Const KM_MAX_LONG = 2147483647
+' Digits of the bases 2 ... 36.
+Private Const KM_BASE_DIGITS = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+' Digits computed past places first for a value known only to a bound (KPi, KE).
+Private Const KM_GUARD = 10
+' Trial division uses the odd primes below 1000 (167 of them), KNextPrime's sieve those below
+' KM_SIEVE_LIMIT.
+Private Const KM_TRIAL_PRIMES = 167
+Private Const KM_SIEVE_LIMIT = 4000
+' Below this bound the strong probable prime tests to the prime bases 2 ... 41 prove primality.
+Private Const KM_MR_BOUND = "3317044064679887385961981"
 
 ' ---------------------------------------------------------------------------------------------
 ' Worksheet and code functions
@@ -120,40 +132,17 @@ End Function
 
 ' a rounded to places fraction digits; a negative places rounds to tens, hundreds, ...
 Public Function KRound(a, places, Optional mode = "HALF_UP")
-    Dim x, xs, p, md, neg, d, dropped, q, r, half, away
+    Dim x, xs, p, md
     KmStart
     KmRead "KRound", "a", a, x, xs
     p = KmReadCount("KRound", "places", places)
     md = KmMode("KRound", mode)
-    If p >= xs Then
-        KRound = KmFormat(x, xs)
-        Exit Function
-    End If
-    neg = KmIsNegative(x)
-    d = KmMagnitude(x)
-    dropped = xs - p
-    If Len(d) < dropped Then
-        ' Fewer digits than are dropped: below one half of the last place kept.
-        q = "0"
-        r = d
-        half = -1
-    Else
-        If Len(d) = dropped Then d = "0" & d
-        q = Left(d, Len(d) - dropped)
-        r = Right(d, dropped)
-        half = KmCompareDigits(r, "5" & String(dropped - 1, "0"))
-    End If
-    away = KmRoundsAway(md, neg, half, r <> String(Len(r), "0"), q)
-    If p >= 0 Then
-        KRound = KmFinish(q, neg, away, p)
-    Else
-        KRound = KmShift(KmFinish(q, neg, away, 0), -p)
-    End If
+    KRound = KmRoundTo(x, xs, p, md)
 End Function
 
 ' a to the power n, for a whole n >= 0.
 Public Function KPow(a, n)
-    Dim x, xs, e, d, count, result, i
+    Dim x, xs, e, d, count
     KmStart
     KmRead "KPow", "a", a, x, xs
     e = KmReadWhole("KPow", "n", n)
@@ -172,18 +161,7 @@ Public Function KPow(a, n)
     If Len(e) > 9 Then KmTooLong "KPow"
     count = CLng(e)
     If xs > 0 And count > KM_MAX_TEXT Then KmTooLong "KPow"
-    ' Left to right over the binary digits of the exponent.
-    result = "1"
-    i = 1
-    Do While i * 2 <= count
-        i = i * 2
-    Loop
-    Do While i >= 1
-        result = kestrumArithm.imult(result, result)
-        If (count And i) <> 0 Then result = kestrumArithm.imult(result, x)
-        i = i \ 2
-    Loop
-    KPow = KmFormat(result, xs * count)
+    KPow = KmFormat(KmPower(x, count), xs * count)
 End Function
 
 ' The square root of a >= 0, rounded to places fraction digits (places >= 0).
@@ -380,6 +358,247 @@ Public Function KProduct(values)
         End If
     Next
     KProduct = KmFormat(total, ts)
+End Function
+
+' a rounded to digits significant digits (digits >= 1); 0 stays 0.
+Public Function KSig(a, digits, Optional mode = "HALF_UP")
+    Dim x, xs, count, md
+    KmStart
+    KmRead "KSig", "a", a, x, xs
+    count = KmReadCount("KSig", "digits", digits)
+    If count < 1 Then KmRefuse "KSig", "digits", "is less than 1"
+    md = KmMode("KSig", mode)
+    If x = "0" Then
+        KSig = "0"
+        Exit Function
+    End If
+    ' The first digit stands at 10^(Len - 1 - xs); count digits from there end at this place.
+    KSig = KmRoundTo(x, xs, count - Len(KmMagnitude(x)) + xs, md)
+End Function
+
+' The whole number n written in base 2 ... 36: digits 0-9, then A-Z; "-" for a negative n.
+Public Function KToBase(n, base)
+    Dim x, b, neg, result
+    KmStart
+    x = KmReadWhole("KToBase", "n", n)
+    b = KmReadBase("KToBase", base)
+    neg = KmIsNegative(x)
+    x = KmMagnitude(x)
+    ' n >= 10^(Len - 1) has more than (Len - 1) * log_b(10) digits in base b.
+    If (Len(x) - 1) * Log(10) / Log(b) > KM_MAX_TEXT Then KmTooLong "KToBase"
+    result = KmSigned(KmBaseText(x, b), neg)
+    If Len(result) > KM_MAX_TEXT Then KmTooLong "KToBase"
+    KToBase = result
+End Function
+
+' The whole number that text writes in base 2 ... 36 (letters in either case, blanks ignored, an
+' optional sign), in normal form.
+Public Function KFromBase(text, base)
+    Dim t, b, neg
+    KmStart
+    t = KmText("KFromBase", "text", text)
+    If Len(t) > KM_MAX_TEXT Then
+        Err.Raise 6, KM_SOURCE, "KFromBase: argument text is longer than 32766 characters"
+    End If
+    b = KmReadBase("KFromBase", base)
+    t = UCase(Replace(t, " ", ""))
+    neg = Left(t, 1) = "-"
+    If neg Or Left(t, 1) = "+" Then t = Mid(t, 2)
+    If Len(t) = 0 Or Not KmIsBaseDigits(t, b) Then
+        KmRefuse "KFromBase", "text", "is not a whole number of base " & b
+    End If
+    t = KmCanonical(t)
+    ' The value is at least b^(Len - 1), which has more than (Len - 1) * log10(b) digits.
+    If (Len(t) - 1) * Log(b) / Log(10) >= KM_MAX_TEXT Then KmTooLong "KFromBase"
+    KFromBase = KmSigned(KmFromBaseText(t, b), neg)
+End Function
+
+' The real n-th root of a (n whole >= 1; a < 0 only for an odd n), rounded to places fraction
+' digits (places >= 0).
+Public Function KRoot(a, n, places, Optional mode = "HALF_UP")
+    Dim x, xs, k, p, md, neg, exact, root, r, dropped, q, half, inexact
+    KmStart
+    KmRead "KRoot", "a", a, x, xs
+    k = KmReadCount("KRoot", "n", n)
+    If k < 1 Then KmRefuse "KRoot", "n", "is less than 1"
+    p = KmReadCount("KRoot", "places", places)
+    If p < 0 Then KmRefuse "KRoot", "places", "is negative"
+    md = KmMode("KRoot", mode)
+    neg = KmIsNegative(x)
+    If neg And k Mod 2 = 0 Then KmRefuse "KRoot", "a", "is negative and n is even"
+    x = KmMagnitude(x)
+    If x = "0" Then
+        KRoot = "0"
+        Exit Function
+    End If
+    ' The root is cut to exact places: one more than places, or more when a has over n * exact
+    ' fraction digits, so that X = a * 10^(n * exact) is whole. The digits cut off past places
+    ' and whether X is an exact power decide the rounding.
+    exact = p + 1
+    If xs > CDbl(k) * exact Then exact = (xs + k - 1) \ k
+    If Len(x) - xs + CDbl(k) * exact > KM_MAX_TEXT Then
+        Err.Raise 6, KM_SOURCE, "KRoot: places is too large for n: a * 10^(n * (places + 1)) " & _
+            "would be longer than 32766 digits"
+    End If
+    x = KmShift(x, k * exact - xs)
+    root = KmIroot(x, k)
+    inexact = kestrumArithm.icomp(KmPower(root, k), x) <> 0
+    dropped = exact - p
+    If Len(root) <= dropped Then root = String(dropped - Len(root) + 1, "0") & root
+    q = KmCanonical(Left(root, Len(root) - dropped))
+    r = Right(root, dropped)
+    half = KmCompareDigits(r, "5" & String(dropped - 1, "0"))
+    If half = 0 And inexact Then half = 1
+    inexact = inexact Or r <> String(dropped, "0")
+    KRoot = KmFinish(q, neg, KmRoundsAway(md, neg, half, inexact, q), p)
+End Function
+
+' Pi rounded to places fraction digits (places >= 0).
+Public Function KPi(places, Optional mode = "HALF_UP")
+    Dim p, md, guard, result
+    KmStart
+    p = KmReadCount("KPi", "places", places)
+    If p < 0 Then KmRefuse "KPi", "places", "is negative"
+    md = KmMode("KPi", mode)
+    guard = KM_GUARD
+    Do
+        KmCheckWorking "KPi", p + guard
+        If KmRoundNear(KmPiFixed(p + guard), 2, guard, p, md, False, result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KPi = result
+End Function
+
+' e rounded to places fraction digits (places >= 0).
+Public Function KE(places, Optional mode = "HALF_UP")
+    Dim p, md, guard, result
+    KmStart
+    p = KmReadCount("KE", "places", places)
+    If p < 0 Then KmRefuse "KE", "places", "is negative"
+    md = KmMode("KE", mode)
+    guard = KM_GUARD
+    Do
+        KmCheckWorking "KE", p + guard
+        If KmRoundNear(KmEFixed(p + guard), 2, guard, p, md, False, result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KE = result
+End Function
+
+' Whether the whole number n is prime. Below 3317044064679887385961981 the strong probable prime
+' tests to the prime bases 2 ... 41 prove it; above, the Baillie-PSW test decides.
+Public Function KIsPrime(n)
+    KmStart
+    KIsPrime = KmIsPrime(KmReadWhole("KIsPrime", "n", n))
+End Function
+
+' The least prime greater than the whole number n.
+Public Function KNextPrime(n)
+    Dim x, start, width, marks, residues, i, p, offset, lastPrime
+    KmStart
+    x = KmReadWhole("KNextPrime", "n", n)
+    If KmIsNegative(x) Or Len(x) = 1 And x < "2" Then
+        KNextPrime = "2"
+        Exit Function
+    End If
+    If x = "2" Then
+        KNextPrime = "3"
+        Exit Function
+    End If
+    ' Windows of odd candidates start, start + 2, ...: those with a small prime factor are marked
+    ' first, the others are tested in order.
+    KmLoadPrimes
+    If KmIsOdd(x) Then start = kestrumArithm.iadd(x, "2") Else start = kestrumArithm.iadd(x, "1")
+    width = 256
+    If Len(start) > 50 Then width = 5 * Len(start)
+    lastPrime = UBound(kmPrimes)
+    Do
+        If Len(start) > KM_MAX_TEXT Then KmTooLong "KNextPrime"
+        ReDim marks(width - 1)
+        residues = KmResidues(start, lastPrime)
+        For i = 0 To lastPrime
+            p = kmPrimes(i)
+            ' start + 2 * j is a multiple of p for j = -start / 2 mod p.
+            offset = ((p - residues(i)) Mod p) * ((p + 1) \ 2) Mod p
+            ' p itself is no composite.
+            If Len(start) <= 5 Then
+                If CLng(start) + 2 * offset = p Then offset = offset + p
+            End If
+            Do While offset < width
+                marks(offset) = True
+                offset = offset + p
+            Loop
+        Next
+        For i = 0 To width - 1
+            If Not marks(i) Then
+                If KmIsPrime(kestrumArithm.iadd(start, CStr(2 * i))) Then
+                    KNextPrime = kestrumArithm.iadd(start, CStr(2 * i))
+                    Exit Function
+                End If
+            End If
+        Next
+        start = kestrumArithm.iadd(start, CStr(2 * width))
+    Loop
+End Function
+
+' The fraction "p/q" nearest to a with 1 <= q <= maxDen, in lowest terms, the sign on p. Of two
+' equally near, the one with the smaller q; of two with the same q, the one nearer to zero.
+Public Function KFrac(a, maxDen)
+    Dim x, xs, limit, neg, num, den, top, bottom, p0, q0, p1, q1, p2, q2, q, r, er, capped
+    Dim steps, rest, ps, qs, far1, far2, pick, result
+    KmStart
+    KmRead "KFrac", "a", a, x, xs
+    limit = KmReadWhole("KFrac", "maxDen", maxDen)
+    If KmIsNegative(limit) Or limit = "0" Then KmRefuse "KFrac", "maxDen", "is less than 1"
+    neg = KmIsNegative(x)
+    top = KmMagnitude(x)
+    bottom = KmShift("1", xs)
+    ' The convergents p1/q1 (after p0/q0) of the continued fraction of top/bottom, while their
+    ' denominators stay within maxDen.
+    num = top
+    den = bottom
+    p0 = "0"
+    q0 = "1"
+    p1 = "1"
+    q1 = "0"
+    capped = False
+    Do
+        q = "" : r = "" : er = 0
+        kestrumArithm.idiv num, den, q, r, er
+        q2 = kestrumArithm.iadd(q0, kestrumArithm.imult(q, q1))
+        If kestrumArithm.icomp(q2, limit) > 0 Then
+            capped = True
+            Exit Do
+        End If
+        p2 = kestrumArithm.iadd(p0, kestrumArithm.imult(q, p1))
+        p0 = p1
+        q0 = q1
+        p1 = p2
+        q1 = q2
+        num = den
+        den = r
+        If r = "0" Then Exit Do
+    Loop
+    If capped Then
+        ' The last convergent or the semiconvergent with the largest denominator allowed, whichever
+        ' is nearer: |a - p/q| = |top * q - p * bottom| / (bottom * q).
+        steps = "" : rest = "" : er = 0
+        kestrumArithm.idiv kestrumArithm.isub(limit, q0), q1, steps, rest, er
+        ps = kestrumArithm.iadd(p0, kestrumArithm.imult(steps, p1))
+        qs = kestrumArithm.iadd(q0, kestrumArithm.imult(steps, q1))
+        far1 = kestrumArithm.imult(KmMagnitude(kestrumArithm.isub(kestrumArithm.imult(top, q1), _
+            kestrumArithm.imult(p1, bottom))), qs)
+        far2 = kestrumArithm.imult(KmMagnitude(kestrumArithm.isub(kestrumArithm.imult(top, qs), _
+            kestrumArithm.imult(ps, bottom))), q1)
+        pick = kestrumArithm.icomp(far2, far1)
+        If pick < 0 Or (pick = 0 And kestrumArithm.icomp(qs, q1) < 0) Then
+            p1 = ps
+            q1 = qs
+        End If
+    End If
+    result = KmSigned(p1, neg) & "/" & q1
+    If Len(result) > KM_MAX_TEXT Then KmTooLong "KFrac"
+    KFrac = result
 End Function
 
 ' ---------------------------------------------------------------------------------------------
@@ -785,4 +1004,624 @@ Private Function KmProductFrom(first, last)
         count = half
     Loop
     KmProductFrom = parts(0)
+End Function
+
+' a (integer text x, scale xs) rounded to places fraction digits; a negative places rounds to
+' tens, hundreds, ...
+Private Function KmRoundTo(x, xs, p, md)
+    Dim neg, d, dropped, q, r, half, away
+    If p >= xs Then
+        KmRoundTo = KmFormat(x, xs)
+        Exit Function
+    End If
+    neg = KmIsNegative(x)
+    d = KmMagnitude(x)
+    dropped = xs - p
+    If Len(d) < dropped Then
+        ' Fewer digits than are dropped: below one half of the last place kept.
+        q = "0"
+        r = d
+        half = -1
+    Else
+        If Len(d) = dropped Then d = "0" & d
+        q = Left(d, Len(d) - dropped)
+        r = Right(d, dropped)
+        half = KmCompareDigits(r, "5" & String(dropped - 1, "0"))
+    End If
+    away = KmRoundsAway(md, neg, half, r <> String(Len(r), "0"), q)
+    If p >= 0 Then
+        KmRoundTo = KmFinish(q, neg, away, p)
+    Else
+        KmRoundTo = KmShift(KmFinish(q, neg, away, 0), -p)
+    End If
+End Function
+
+' x^count for count >= 1: left to right over the binary digits of count.
+Private Function KmPower(x, count)
+    Dim result, i
+    result = "1"
+    i = 1
+    Do While i * 2 <= count
+        i = i * 2
+    Loop
+    Do While i >= 1
+        result = kestrumArithm.imult(result, result)
+        If (count And i) <> 0 Then result = kestrumArithm.imult(result, x)
+        i = i \ 2
+    Loop
+    KmPower = result
+End Function
+
+' The integer k-th root of a positive integer text x (k >= 1): the root of x without its last
+' k * j digits, plus one, times 10^j starts Newton's iteration from above with half the digits
+' right; the iteration stops when it no longer decreases.
+Private Function KmIroot(x, k)
+    Dim rootDigits, j, guess, nxt, q, r, er, estimate
+    If k = 1 Then
+        KmIroot = x
+        Exit Function
+    End If
+    rootDigits = (Len(x) + k - 1) \ k
+    If rootDigits <= 12 Then
+        ' From the natural logarithm of the leading digits, a little above the root.
+        If Len(x) <= 15 Then
+            estimate = Log(CDbl(x))
+        Else
+            estimate = Log(CDbl(Left(x, 15))) + (Len(x) - 15) * Log(10)
+        End If
+        estimate = Exp(estimate / k) * 1.000001 + 1
+        guess = CStr(Int(estimate))
+    Else
+        j = rootDigits \ 2
+        guess = kestrumArithm.iadd(KmIroot(Left(x, Len(x) - k * j), k), "1") & String(j, "0")
+    End If
+    Do
+        q = "" : r = "" : er = 0
+        kestrumArithm.idiv x, KmPower(guess, k - 1), q, r, er
+        q = kestrumArithm.iadd(kestrumArithm.imult(guess, CStr(k - 1)), q)
+        kestrumArithm.idiv q, CStr(k), nxt, r, er
+        If kestrumArithm.icomp(nxt, guess) >= 0 Then Exit Do
+        guess = nxt
+    Loop
+    KmIroot = guess
+End Function
+
+' ---------------------------------------------------------------------------------------------
+' Values known to a bound: a fixed-point approximation A of v * 10^w is an integer text with
+' |A - v * 10^w| <= bound. The constants are computed to w = places + guard digits; when the
+' guard digits do not settle the rounding, the caller computes again with more.
+' ---------------------------------------------------------------------------------------------
+
+' Error 6 when w working digits need numbers longer than a number text may be: a product of
+' two w-digit numbers must stay within 32766 digits.
+Private Sub KmCheckWorking(fn, w)
+    If 2 * CDbl(w) + 40 > KM_MAX_TEXT Then
+        Err.Raise 6, KM_SOURCE, fn & ": argument places is too large: the working numbers " & _
+            "would be longer than 32766 digits"
+    End If
+End Sub
+
+' Rounds |v| to places digits from A, an approximation of |v| * 10^(places + guard) within
+' bound units, v < 0 when neg. Gives True and the text in result when every value within the
+' bound rounds alike and none lies on a rounding boundary; False when more guard digits are needed.
+Private Function KmRoundNear(approx, bound, guard, places, md, neg, result)
+    Dim lo, hi, qlo, rlo, rhi, halfway, half
+    KmRoundNear = False
+    lo = kestrumArithm.isub(approx, CStr(bound))
+    hi = kestrumArithm.iadd(approx, CStr(bound))
+    If KmIsNegative(lo) Then Exit Function
+    If Len(lo) <= guard Then lo = String(guard + 1 - Len(lo), "0") & lo
+    If Len(hi) <= guard Then hi = String(guard + 1 - Len(hi), "0") & hi
+    qlo = Left(lo, Len(lo) - guard)
+    If qlo <> Left(hi, Len(hi) - guard) Then Exit Function
+    rlo = Right(lo, guard)
+    rhi = Right(hi, guard)
+    halfway = "5" & String(guard - 1, "0")
+    If rlo = String(guard, "0") Then Exit Function
+    If rhi < halfway Then
+        half = -1
+    ElseIf rlo > halfway Then
+        half = 1
+    Else
+        Exit Function
+    End If
+    result = KmFinish(qlo, neg, KmRoundsAway(md, neg, half, True, qlo), places)
+    KmRoundNear = True
+End Function
+
+' Pi * 10^w within 2 units: Chudnovsky's series, summed by binary splitting,
+' pi = 426880 * sqrt(10005) * Q / T.
+Private Function KmPiFixed(w)
+    Dim pp, qq, tt, cut, root, q, r, er
+    ' Each term adds more than 14 digits.
+    KmChudnovsky 0, w \ 14 + 2, pp, qq, tt
+    ' Q and T to w + 20 digits of T: their ratio changes by far less than a unit.
+    cut = Len(tt) - (w + 20)
+    If cut > 0 Then
+        qq = Left(qq, Len(qq) - cut)
+        tt = Left(tt, Len(tt) - cut)
+    End If
+    ' sqrt(10005) * 10^w cut to an integer is less than a unit low; times
+    ' 426880 * Q / T = pi / sqrt(10005) that is below 0.04 units, and the quotient cut adds one.
+    root = KmIsqrt("10005" & String(2 * w, "0"))
+    q = "" : r = "" : er = 0
+    kestrumArithm.idiv kestrumArithm.imult(kestrumArithm.imult(root, "426880"), qq), tt, q, r, er
+    KmPiFixed = q
+End Function
+
+' P, Q and T of the terms a ... b - 1 of Chudnovsky's series: the term k >= 1 has
+' P = -(6k - 5)(2k - 1)(6k - 1), Q = k^3 * 640320^3 / 24, T = P * (13591409 + 545140134 k).
+Private Sub KmChudnovsky(a, b, pp, qq, tt)
+    Dim m, p2, q2, t2, k
+    If b - a = 1 Then
+        If a = 0 Then
+            pp = "1"
+            qq = "1"
+            tt = "13591409"
+        Else
+            k = CDbl(a)
+            pp = "-" & CStr((6 * k - 5) * (2 * k - 1) * (6 * k - 1))
+            qq = kestrumArithm.imult(CStr(k * k * k), "10939058860032000")
+            tt = kestrumArithm.imult(pp, CStr(13591409 + 545140134 * k))
+        End If
+        Exit Sub
+    End If
+    m = (a + b) \ 2
+    KmChudnovsky a, m, pp, qq, tt
+    KmChudnovsky m, b, p2, q2, t2
+    tt = kestrumArithm.iadd(kestrumArithm.imult(tt, q2), kestrumArithm.imult(pp, t2))
+    pp = kestrumArithm.imult(pp, p2)
+    qq = kestrumArithm.imult(qq, q2)
+End Sub
+
+' e * 10^w within 2 units: 1 + P / Q, where P / Q = 1/1! + ... + 1/N! by binary splitting and
+' N! > 10^(w + 2), so that the rest of the series is below 2 / 10^(w + 2).
+Private Function KmEFixed(w)
+    Dim target, total, k, count, nums, dens, pv, qv, half, i, cut, q, r, er
+    ReDim nums(w + 20)
+    ReDim dens(w + 20)
+    target = (w + 2) * Log(10)
+    total = 0
+    k = 0
+    count = 0
+    ' Runs of terms with their P and Q as whole Doubles below 10^15 first:
+    ' adding 1 / (Q * k) to P / Q gives (P * k + 1) / (Q * k).
+    Do While total < target
+        pv = 0
+        qv = 1
+        Do
+            k = k + 1
+            pv = pv * k + 1
+            qv = qv * k
+            total = total + Log(k)
+        Loop While total < target And qv * (k + 1) <= 4E+14
+        nums(count) = CStr(pv)
+        dens(count) = CStr(qv)
+        count = count + 1
+    Loop
+    ' Neighbouring runs joined pairwise: P = P1 * Q2 + P2, Q = Q1 * Q2.
+    Do While count > 1
+        half = count \ 2
+        For i = 0 To half - 1
+            nums(i) = kestrumArithm.iadd(kestrumArithm.imult(nums(2 * i), dens(2 * i + 1)), _
+                nums(2 * i + 1))
+            dens(i) = kestrumArithm.imult(dens(2 * i), dens(2 * i + 1))
+        Next
+        If count Mod 2 = 1 Then
+            nums(half) = nums(count - 1)
+            dens(half) = dens(count - 1)
+            half = half + 1
+        End If
+        count = half
+    Loop
+    cut = Len(dens(0)) - (w + 20)
+    If cut > 0 Then
+        nums(0) = Left(nums(0), Len(nums(0)) - cut)
+        dens(0) = Left(dens(0), Len(dens(0)) - cut)
+    End If
+    q = "" : r = "" : er = 0
+    kestrumArithm.idiv nums(0) & String(w, "0"), dens(0), q, r, er
+    KmEFixed = kestrumArithm.iadd("1" & String(w, "0"), q)
+End Function
+
+' ---------------------------------------------------------------------------------------------
+' Other bases
+' ---------------------------------------------------------------------------------------------
+
+' A base argument: a whole number from 2 to 36.
+Private Function KmReadBase(fn, base)
+    Dim b
+    b = KmReadCount(fn, "base", base)
+    If b < 2 Or b > 36 Then KmRefuse fn, "base", "is not between 2 and 36"
+    KmReadBase = b
+End Function
+
+' Whether t (upper case) holds only digits of base b.
+Private Function KmIsBaseDigits(t, b)
+    Dim rest, i
+    rest = t
+    For i = 1 To b
+        rest = Replace(rest, Mid(KM_BASE_DIGITS, i, 1), "")
+    Next
+    KmIsBaseDigits = Len(rest) = 0
+End Function
+
+' The number of base b digits held as one Long: b^chunk <= 2147483647.
+Private Function KmBaseChunk(b)
+    Dim c
+    c = 1
+    Do While CDbl(b) ^ (c + 1) <= KM_MAX_LONG
+        c = c + 1
+    Loop
+    KmBaseChunk = c
+End Function
+
+' The magnitude x written in base b without leading zeros. Divide and conquer: x is cut by
+' powers(i) = b^(c * 2^i), where c digits of base b fit a Long, and the pieces are written
+' alike down to Long values.
+Private Function KmBaseText(x, b)
+    Dim c, powers, top
+    c = KmBaseChunk(b)
+    ReDim powers(20)
+    powers(0) = CStr(CDbl(b) ^ c)
+    top = 0
+    ' Squares while they may still be below x; then x < powers(top)^2.
+    Do While 2 * Len(powers(top)) - 1 <= Len(x)
+        powers(top + 1) = kestrumArithm.imult(powers(top), powers(top))
+        top = top + 1
+    Loop
+    KmBaseText = KmBaseFree(x, powers, top, b, c)
+End Function
+
+' x < powers(level)^2 (x < powers(0) for level -1) without leading zeros.
+Private Function KmBaseFree(x, powers, level, b, c)
+    Dim q, r, er
+    If level < 0 Then
+        KmBaseFree = KmBaseLeaf(CLng(x), b, 0)
+    ElseIf kestrumArithm.icomp(x, powers(level)) < 0 Then
+        KmBaseFree = KmBaseFree(x, powers, level - 1, b, c)
+    Else
+        q = "" : r = "" : er = 0
+        kestrumArithm.idiv x, powers(level), q, r, er
+        KmBaseFree = KmBaseFree(q, powers, level - 1, b, c) & _
+            KmBaseFixed(r, powers, level - 1, b, c)
+    End If
+End Function
+
+' x < powers(level + 1) written with exactly c * 2^(level + 1) digits.
+Private Function KmBaseFixed(x, powers, level, b, c)
+    Dim q, r, er
+    If x = "0" Then
+        KmBaseFixed = String(c * 2 ^ (level + 1), "0")
+    ElseIf level < 0 Then
+        KmBaseFixed = KmBaseLeaf(CLng(x), b, c)
+    Else
+        q = "" : r = "" : er = 0
+        kestrumArithm.idiv x, powers(level), q, r, er
+        KmBaseFixed = KmBaseFixed(q, powers, level - 1, b, c) & _
+            KmBaseFixed(r, powers, level - 1, b, c)
+    End If
+End Function
+
+' The Long v in base b, with zeros in front up to width digits.
+Private Function KmBaseLeaf(v, b, width)
+    Dim t, rest
+    rest = v
+    t = ""
+    Do
+        t = Mid(KM_BASE_DIGITS, rest Mod b + 1, 1) & t
+        rest = rest \ b
+    Loop While rest > 0
+    If Len(t) < width Then t = String(width - Len(t), "0") & t
+    KmBaseLeaf = t
+End Function
+
+' The value of t, digits of base b in upper case without leading zeros: runs of c digits read
+' as Long values, then joined pairwise with the powers b^c, b^(2c), b^(4c), ...
+Private Function KmFromBaseText(t, b)
+    Dim c, count, parts, i, j, first, last, v, power, half
+    c = KmBaseChunk(b)
+    count = (Len(t) + c - 1) \ c
+    ReDim parts(count - 1)
+    For i = 0 To count - 1
+        last = Len(t) - i * c
+        first = last - c + 1
+        If first < 1 Then first = 1
+        v = 0
+        For j = first To last
+            v = v * b + InStr(KM_BASE_DIGITS, Mid(t, j, 1)) - 1
+        Next
+        parts(i) = CStr(v)
+    Next
+    power = CStr(CDbl(b) ^ c)
+    Do While count > 1
+        half = count \ 2
+        For i = 0 To half - 1
+            parts(i) = kestrumArithm.iadd(kestrumArithm.imult(parts(2 * i + 1), power), _
+                parts(2 * i))
+        Next
+        If count Mod 2 = 1 Then
+            parts(half) = parts(count - 1)
+            half = half + 1
+        End If
+        count = half
+        If count > 1 Then power = kestrumArithm.imult(power, power)
+    Loop
+    KmFromBaseText = parts(0)
+End Function
+
+' ---------------------------------------------------------------------------------------------
+' Primes
+' ---------------------------------------------------------------------------------------------
+
+' Fills kmPrimes with the odd primes below KM_SIEVE_LIMIT, and kmGroupProducts with the
+' products of runs of them below 2^31: kmGroupFirst holds the index of each run's first prime.
+Private Sub KmLoadPrimes()
+    Dim composite, primes, products, firsts, count, groups, i, j, product
+    If Not IsEmpty(kmPrimes) Then Exit Sub
+    ReDim composite(KM_SIEVE_LIMIT)
+    ReDim primes(KM_SIEVE_LIMIT \ 2)
+    count = 0
+    For i = 3 To KM_SIEVE_LIMIT Step 2
+        If Not composite(i) Then
+            primes(count) = i
+            count = count + 1
+            For j = i * i To KM_SIEVE_LIMIT Step 2 * i
+                composite(j) = True
+            Next
+        End If
+    Next
+    ReDim Preserve primes(count - 1)
+    ReDim products(count)
+    ReDim firsts(count)
+    groups = 0
+    product = 1
+    For i = 0 To count - 1
+        If product > KM_MAX_LONG \ primes(i) Or i = 0 Then
+            If i > 0 Then products(groups - 1) = CStr(product)
+            firsts(groups) = i
+            groups = groups + 1
+            product = 1
+        End If
+        product = product * primes(i)
+    Next
+    products(groups - 1) = CStr(product)
+    firsts(groups) = count
+    ReDim Preserve products(groups - 1)
+    ReDim Preserve firsts(groups)
+    kmGroupProducts = products
+    kmGroupFirst = firsts
+    kmPrimes = primes
+End Sub
+
+' x mod kmPrimes(i) for i = 0 ... last: one division by each product of a run of primes, then
+' Long remainders.
+Private Function KmResidues(x, last)
+    Dim residues, g, i, q, r, er, rest
+    ReDim residues(last)
+    For g = 0 To UBound(kmGroupProducts)
+        If kmGroupFirst(g) > last Then Exit For
+        q = "" : r = "" : er = 0
+        kestrumArithm.idiv x, kmGroupProducts(g), q, r, er
+        rest = CLng(r)
+        For i = kmGroupFirst(g) To kmGroupFirst(g + 1) - 1
+            If i > last Then Exit For
+            residues(i) = rest Mod kmPrimes(i)
+        Next
+    Next
+    KmResidues = residues
+End Function
+
+' Whether the whole number x (a signed text) is prime.
+Private Function KmIsPrime(x)
+    Dim residues, i, d, s, xm1, bases
+    KmIsPrime = False
+    If KmIsNegative(x) Then Exit Function
+    If Len(x) = 1 Then
+        KmIsPrime = InStr("2357", x) > 0
+        Exit Function
+    End If
+    If Not KmIsOdd(x) Then Exit Function
+    ' Trial division by the odd primes below 1000 (the first 167): no factor among them proves
+    ' x prime below 1000^2.
+    KmLoadPrimes
+    residues = KmResidues(x, KM_TRIAL_PRIMES - 1)
+    For i = 0 To KM_TRIAL_PRIMES - 1
+        If residues(i) = 0 Then
+            If Len(x) <= 4 Then KmIsPrime = CLng(x) = kmPrimes(i)
+            Exit Function
+        End If
+    Next
+    If Len(x) <= 6 Then
+        KmIsPrime = True
+        Exit Function
+    End If
+    xm1 = kestrumArithm.isub(x, "1")
+    KmSplitTwos xm1, d, s
+    If Len(x) < 25 Or (Len(x) = 25 And x < KM_MR_BOUND) Then
+        bases = Array("2", "3", "5", "7", "11", "13", "17", "19", "23", "29", "31", "37", "41")
+        For i = 0 To UBound(bases)
+            If Not KmStrongProbable(x, xm1, d, s, bases(i)) Then Exit Function
+        Next
+        KmIsPrime = True
+        Exit Function
+    End If
+    ' Baillie-PSW: a strong probable prime to base 2 that is no square and a strong Lucas
+    ' probable prime.
+    If Not KmStrongProbable(x, xm1, d, s, "2") Then Exit Function
+    d = KmIsqrt(x)
+    If kestrumArithm.imult(d, d) = x Then Exit Function
+    KmIsPrime = KmStrongLucas(x)
+End Function
+
+' Splits the even x > 0 into d * 2^s with an odd d: 30 binary digits a division.
+Private Sub KmSplitTwos(x, d, s)
+    Dim q, r, er, low, bits
+    d = x
+    s = 0
+    Do
+        q = "" : r = "" : er = 0
+        kestrumArithm.idiv d, "1073741824", q, r, er
+        low = CLng(r)
+        If low <> 0 Then Exit Do
+        d = q
+        s = s + 30
+    Loop
+    bits = 0
+    Do While low Mod 2 = 0
+        low = low \ 2
+        bits = bits + 1
+    Loop
+    If bits > 0 Then
+        kestrumArithm.idiv d, CStr(2 ^ bits), q, r, er
+        d = q
+        s = s + bits
+    End If
+End Sub
+
+' Whether the odd x > a, with x - 1 = d * 2^s (d odd), is a strong probable prime to base a.
+Private Function KmStrongProbable(x, xm1, d, s, a)
+    Dim y, i
+    KmStrongProbable = True
+    y = KmPowMod(a, d, x)
+    If y = "1" Or y = xm1 Then Exit Function
+    For i = 1 To s - 1
+        y = KmMulMod(y, y, x)
+        If y = xm1 Then Exit Function
+        If y = "1" Then Exit For
+    Next
+    KmStrongProbable = False
+End Function
+
+' a^e mod m for a < m, m >= 2: windows of k binary digits, the exponent written in base 2^k.
+Private Function KmPowMod(a, e, m)
+    Dim k, radix, table, windows, i, j, y, v, q, er
+    k = 3
+    If Len(e) > 20 Then k = 4
+    If Len(e) > 150 Then k = 5
+    radix = 2 ^ k
+    ReDim table(radix - 1)
+    table(0) = "1"
+    table(1) = a
+    For i = 2 To radix - 1
+        table(i) = KmMulMod(table(i - 1), a, m)
+    Next
+    windows = KmBaseText(e, radix)
+    y = table(InStr(KM_BASE_DIGITS, Left(windows, 1)) - 1)
+    q = "" : er = 0
+    For i = 2 To Len(windows)
+        For j = 1 To k
+            kestrumArithm.idiv kestrumArithm.imult(y, y), m, q, y, er
+        Next
+        v = InStr(KM_BASE_DIGITS, Mid(windows, i, 1)) - 1
+        If v > 0 Then kestrumArithm.idiv kestrumArithm.imult(y, table(v)), m, q, y, er
+    Next
+    KmPowMod = y
+End Function
+
+' The strong Lucas probable prime test of the odd x > 10^6, no square, with Selfridge's
+' parameters: D the first of 5, -7, 9, -11, ... with Jacobi(D / x) = -1, P = 1, Q = (1 - D) / 4.
+' x + 1 = d * 2^s (d odd); x passes when U(d) = 0 or V(d * 2^r) = 0 for some r < s (mod x).
+Private Function KmStrongLucas(x)
+    Dim dd, j, qq, d, s, bits, u, v, qk, i, t, q, er
+    KmStrongLucas = False
+    dd = 5
+    Do
+        j = KmJacobi(dd, x)
+        If j = -1 Then Exit Do
+        ' |D| < x shares a factor with x.
+        If j = 0 Then Exit Function
+        If dd > 0 Then dd = -(dd + 2) Else dd = 2 - dd
+    Loop
+    qq = (1 - dd) \ 4
+    KmSplitTwos kestrumArithm.iadd(x, "1"), d, s
+    bits = KmBaseText(d, 2)
+    ' U(k), V(k) and Q^k mod x for k = the leading binary digits of d read so far. The products
+    ' are reduced here rather than through KmMulMod: this loop makes most of the test's calls.
+    u = "1"
+    v = "1"
+    qk = KmModOf(CStr(qq), x)
+    q = "" : er = 0
+    For i = 2 To Len(bits)
+        ' k to 2k: U(2k) = U V, V(2k) = V^2 - 2 Q^k, Q^(2k) = (Q^k)^2.
+        kestrumArithm.idiv kestrumArithm.imult(u, v), x, q, u, er
+        kestrumArithm.idiv kestrumArithm.isub(kestrumArithm.imult(v, v), _
+            kestrumArithm.iadd(qk, qk)), x, q, v, er
+        If KmIsNegative(v) Then v = kestrumArithm.iadd(v, x)
+        kestrumArithm.idiv kestrumArithm.imult(qk, qk), x, q, qk, er
+        If Mid(bits, i, 1) = "1" Then
+            ' k to k + 1: U = (P U + V) / 2, V = (D U + P V) / 2, Q^(k + 1) = Q^k Q.
+            t = KmHalfMod(kestrumArithm.iadd(u, v), x)
+            v = KmHalfMod(KmModOf(kestrumArithm.iadd(kestrumArithm.imult(u, CStr(dd)), v), x), x)
+            u = t
+            qk = KmModOf(kestrumArithm.imult(qk, CStr(qq)), x)
+        End If
+    Next
+    KmStrongLucas = True
+    If u = "0" Or v = "0" Then Exit Function
+    For i = 1 To s - 1
+        v = KmModOf(kestrumArithm.isub(kestrumArithm.imult(v, v), kestrumArithm.iadd(qk, qk)), x)
+        If v = "0" Then Exit Function
+        qk = KmMulMod(qk, qk, x)
+    Next
+    KmStrongLucas = False
+End Function
+
+' Jacobi(dd / x) for an odd Long dd and an odd x > |dd|, by reciprocity down to Long values.
+Private Function KmJacobi(dd, x)
+    Dim low, sign, a, q, r, er
+    low = CLng(Right(x, 3)) Mod 8
+    sign = 1
+    a = Abs(dd)
+    ' (-1 / x) = -1 when x = 3 mod 4; (a / x) = (x mod a / a), negated when a and x are both
+    ' 3 mod 4.
+    If dd < 0 And low Mod 4 = 3 Then sign = -sign
+    If a Mod 4 = 3 And low Mod 4 = 3 Then sign = -sign
+    q = "" : r = "" : er = 0
+    kestrumArithm.idiv x, CStr(a), q, r, er
+    KmJacobi = sign * KmJacobiLong(CLng(r), a)
+End Function
+
+' Jacobi(a / m) for Long values a >= 0 and an odd m > 0.
+Private Function KmJacobiLong(ByVal a, ByVal m)
+    Dim result, t
+    result = 1
+    a = a Mod m
+    Do While a <> 0
+        Do While a Mod 2 = 0
+            a = a \ 2
+            If m Mod 8 = 3 Or m Mod 8 = 5 Then result = -result
+        Loop
+        t = a
+        a = m
+        m = t
+        If a Mod 4 = 3 And m Mod 4 = 3 Then result = -result
+        a = a Mod m
+    Loop
+    If m = 1 Then KmJacobiLong = result Else KmJacobiLong = 0
+End Function
+
+' t mod m in 0 ... m - 1 for a signed t.
+Private Function KmModOf(t, m)
+    Dim q, r, er
+    q = "" : r = "" : er = 0
+    kestrumArithm.idiv t, m, q, r, er
+    If KmIsNegative(r) Then r = kestrumArithm.iadd(r, m)
+    KmModOf = r
+End Function
+
+' a / 2 mod the odd m for 0 <= a < 2m: (a or a + m, whichever is even) * 5 / 10, less m when
+' that is m or more.
+Private Function KmHalfMod(a, m)
+    Dim t
+    If a = "0" Then
+        KmHalfMod = "0"
+        Exit Function
+    End If
+    t = a
+    If KmIsOdd(t) Then t = kestrumArithm.iadd(t, m)
+    t = kestrumArithm.imult(t, "5")
+    t = Left(t, Len(t) - 1)
+    If kestrumArithm.icomp(t, m) >= 0 Then t = kestrumArithm.isub(t, m)
+    KmHalfMod = t
 End Function

@@ -32,7 +32,15 @@ vbs: Public Function KDiv(a, b, places, mode)
 bas: Public Function KRound(a, places, Optional mode = "HALF_UP")
 vbs: Public Function KRound(a, places, mode)
 bas: Public Function KSqrt(a, places, Optional mode = "HALF_UP")
-vbs: Public Function KSqrt(a, places, mode)'
+vbs: Public Function KSqrt(a, places, mode)
+bas: Public Function KSig(a, digits, Optional mode = "HALF_UP")
+vbs: Public Function KSig(a, digits, mode)
+bas: Public Function KRoot(a, n, places, Optional mode = "HALF_UP")
+vbs: Public Function KRoot(a, n, places, mode)
+bas: Public Function KPi(places, Optional mode = "HALF_UP")
+vbs: Public Function KPi(places, mode)
+bas: Public Function KE(places, Optional mode = "HALF_UP")
+vbs: Public Function KE(places, mode)'
 [ "$changes" = "$expected" ] || fail "the .vbs differs from the .bas by:
 $changes"
 

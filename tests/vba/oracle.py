@@ -7,6 +7,7 @@ returns the expected outcome as the test runners print it: the result text, "#n"
 """
 
 import math
+import random
 import re
 import sys
 from decimal import (Context, Decimal, ROUND_CEILING, ROUND_DOWN, ROUND_FLOOR, ROUND_HALF_DOWN,
@@ -249,3 +250,222 @@ FUNCTIONS = {
 def expect(function, *arguments):
     """The outcome of function (a name of FUNCTIONS) on the arguments."""
     return outcome(lambda: FUNCTIONS[function](*arguments))
+
+
+# The functions below KFACT's line in the module: significant digits, bases, roots, constants,
+# primes and fractions.
+
+try:
+    import mpmath
+except ImportError:  # Debian's python3-mpmath, when the tests run with another Python 3
+    sys.path.append("/usr/lib/python3/dist-packages")
+    import mpmath
+
+BASE_DIGITS = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+
+
+class Undecided(Exception):
+    """The oracle's own digits end too near a rounding boundary to tell the result."""
+
+
+def read_count(text, argument):
+    """A whole number argument that the module holds as a Long: ten digits or more is error 6."""
+    value = read_whole(text, argument)
+    if abs(value) >= 10**9:
+        raise Failure(6)
+    return value
+
+
+def read_places(places):
+    p = read_count(places, "places")
+    if p < 0:
+        raise Failure(5, "places")
+    return p
+
+
+def k_sig(a, digits, mode):
+    x = read(a, "a")
+    count = read_count(digits, "digits")
+    if count < 1:
+        raise Failure(5, "digits")
+    rounding = read_mode(mode)
+    if x == 0:
+        return "0"
+    return normal(rounded(Fraction(x), count - 1 - x.adjusted(), rounding))
+
+
+def read_base(base):
+    b = read_count(base, "base")
+    if not 2 <= b <= 36:
+        raise Failure(5, "base")
+    return b
+
+
+def base_text(value, base):
+    """value >= 0 in base: the remainders of divisions by base^chunk, each written digit by digit."""
+    chunk = 1
+    while base ** (chunk + 1) < 2**60:
+        chunk += 1
+    pieces = []
+    while value:
+        value, piece = divmod(value, base**chunk)
+        for _ in range(chunk):
+            piece, digit = divmod(piece, base)
+            pieces.append(BASE_DIGITS[digit])
+    return "".join(reversed(pieces)).lstrip("0") or "0"
+
+
+def k_to_base(n, base):
+    x = read_whole(n, "n")
+    b = read_base(base)
+    if abs(x).bit_length() > 200000:
+        raise Failure(6)  # far past the longest text in any base
+    text = ("-" if x < 0 else "") + base_text(abs(x), b)
+    if len(text) > MAX_TEXT:
+        raise Failure(6)
+    return text
+
+
+def k_from_base(text, base):
+    t = "0" if text is None else text
+    if len(t) > MAX_TEXT:
+        raise Failure(6)
+    b = read_base(base)
+    t = t.replace(" ", "").upper()
+    sign = -1 if t.startswith("-") else 1
+    t = t[1:] if t[:1] in ("-", "+") else t
+    if not t or any(c not in BASE_DIGITS[:b] for c in t):
+        raise Failure(5, "text")
+    if (len(t.lstrip("0")) - 1) * math.log10(b) >= MAX_TEXT:
+        raise Failure(6)
+    return normal(Decimal(sign * int(t, b)))
+
+
+def integer_root(n, k):
+    """The floor of the k-th root of n >= 0: Newton's iteration from a start just above it."""
+    if n < 2:
+        return n
+    log2 = math.log2(n) / k
+    shift = max(0, int(log2) - 50)
+    x = (int(2 ** (log2 - shift) * (1 + 1e-12)) + 2) << shift
+    while True:
+        y = ((k - 1) * x + n // x ** (k - 1)) // k
+        if y >= x:
+            return x
+        x = y
+
+
+def k_root(a, n, places, mode):
+    x = read(a, "a")
+    k = read_count(n, "n")
+    if k < 1:
+        raise Failure(5, "n")
+    p = read_places(places)
+    rounding = read_mode(mode)
+    if x < 0 and k % 2 == 0:
+        raise Failure(5, "a")
+    if x == 0:
+        return "0"
+    scale = max(0, -x.normalize(EXACT).as_tuple().exponent)
+    whole = abs(int(EXACT.scaleb(x, scale)))
+    exact = max(p + 1, -(-scale // k))
+    if len(str(whole)) - scale + k * exact > MAX_TEXT:
+        raise Failure(6)
+    power = whole * 10 ** (k * exact - scale)
+    root = integer_root(power, k)
+    sticky = 1 if root**k != power else 0
+    near = EXACT.scaleb(Decimal((root * 10 + sticky) * (-1 if x < 0 else 1)), -(exact + 1))
+    return normal(near.quantize(Decimal(1).scaleb(-p), rounding=rounding, context=EXACT))
+
+
+def constant(value, places, mode):
+    """A constant of mpmath (value() at the current precision) rounded to places digits."""
+    p = read_places(places)
+    rounding = read_mode(mode)
+    if 2 * (p + 10) + 40 > MAX_TEXT:
+        raise Failure(6)
+    extra = 30
+    with mpmath.workdps(p + extra + 20):
+        cut = int(mpmath.floor(value() * mpmath.mpf(10) ** (p + extra)))
+    rest = cut % 10**extra
+    if min(rest, 10**extra - rest, abs(rest - 5 * 10 ** (extra - 1))) < 100:
+        raise Undecided()
+    return normal(rounded(Fraction(2 * cut + 1, 2 * 10 ** (p + extra)), p, rounding))
+
+
+def k_pi(places, mode):
+    return constant(lambda: +mpmath.pi, places, mode)
+
+
+def k_e(places, mode):
+    return constant(lambda: +mpmath.e, places, mode)
+
+
+SMALL_PRIMES = [p for p in range(2, 300) if all(p % d for d in range(2, p))]
+WITNESSES = random.Random(97).sample(range(2, 10**6), 30)
+
+
+def is_prime(n):
+    """Trial division, then strong probable prime tests to 30 random bases (not the module's)."""
+    if n < 2:
+        return False
+    for p in SMALL_PRIMES:
+        if n % p == 0:
+            return n == p
+    if n < 300**2:
+        return True
+    d, s = n - 1, 0
+    while d % 2 == 0:
+        d, s = d // 2, s + 1
+    for a in WITNESSES:
+        y = pow(a % n, d, n)
+        if y in (0, 1, n - 1):
+            continue
+        for _ in range(s - 1):
+            y = y * y % n
+            if y == n - 1:
+                break
+        else:
+            return False
+    return True
+
+
+def k_is_prime(n):
+    return f"#{is_prime(read_whole(n, 'n'))}"
+
+
+def k_next_prime(n):
+    candidate = max(read_whole(n, "n"), 1) + 1
+    while not is_prime(candidate):
+        candidate += 1
+    return str(candidate)
+
+
+def k_frac(a, max_den):
+    x = Fraction(read(a, "a"))
+    limit = read_whole(max_den, "maxDen")
+    if limit < 1:
+        raise Failure(5, "maxDen")
+    if limit <= 1500:
+        # Every denominator: the nearest, then the smaller q, then the smaller |p|.
+        num, den = x.numerator, x.denominator
+        best = None
+        for q in range(1, limit + 1):
+            for p in (num * q // den, num * q // den + 1):
+                error = abs(num * q - p * den)
+                if best is None or error * best[1] < best[0] * q or \
+                        (error * best[1] == best[0] * q and q == best[1] and abs(p) < abs(best[2])):
+                    best = (error, q, p)
+        nearest = Fraction(best[2], best[1])
+    else:
+        nearest = x.limit_denominator(limit)
+    text = f"{nearest.numerator}/{nearest.denominator}"
+    if len(text) > MAX_TEXT:
+        raise Failure(6)
+    return text
+
+
+FUNCTIONS.update({
+    "KSig": k_sig, "KToBase": k_to_base, "KFromBase": k_from_base, "KRoot": k_root, "KPi": k_pi,
+    "KE": k_e, "KIsPrime": k_is_prime, "KNextPrime": k_next_prime, "KFrac": k_frac,
+})

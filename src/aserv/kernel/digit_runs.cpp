@@ -143,6 +143,14 @@ std::size_t firstDifference(std::u16string_view a, std::u16string_view b) {
             return i + static_cast<std::size_t>(std::countr_one(same)) / 2;
         }
     }
+#else
+    for (; i + 4 <= a.size(); i += 4) {
+        const std::uint64_t x = detail::groups::load4(a.data() + i);
+        const std::uint64_t y = detail::groups::load4(b.data() + i);
+        if (x != y) {
+            return i + static_cast<std::size_t>(std::countr_zero(x ^ y)) / 16;
+        }
+    }
 #endif
     while (i < a.size() && a[i] == b[i]) {
         ++i;

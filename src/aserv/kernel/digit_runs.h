@@ -1,8 +1,8 @@
 // Decimal arithmetic straight on digit text, without limbs: runs of the code units u'0'..u'9',
 // most significant first, added or subtracted position by position from the right with a carry
 // (or borrow) passed in and handed out, and the scans that read such runs. Builds with SSE2 scan
-// 16 or 32 units at a time; x86-64 builds add and subtract whole blocks as packed decimal
-// (packed_runs.h).
+// 16 or 32 units at a time; x86-64 builds and 32-bit x86 builds with SSE2 add and subtract whole
+// blocks as packed decimal (packed_runs.h).
 #pragma once
 
 #include <cstddef>

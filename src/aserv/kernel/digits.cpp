@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "digit_runs.h"
+
 namespace kestrum::aserv::kernel::detail {
 
 using groups::kZeros4;
@@ -49,23 +51,11 @@ int compareStripped(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) {
         return a.size() < b.size() ? -1 : 1;
     }
-    const std::size_t n = a.size();
-    std::size_t i = 0;
-    while (i + 4 <= n) {
-        const std::uint64_t x = load4(a.data() + i);
-        const std::uint64_t y = load4(b.data() + i);
-        if (x != y) {
-            i += static_cast<std::size_t>(std::countr_zero(x ^ y)) / 16;
-            break;
-        }
-        i += 4;
+    const std::size_t i = firstDifference(a, b);
+    if (i == a.size()) {
+        return 0;
     }
-    for (; i < n; ++i) {
-        if (a[i] != b[i]) {
-            return a[i] < b[i] ? -1 : 1;
-        }
-    }
-    return 0;
+    return a[i] < b[i] ? -1 : 1;
 }
 
 namespace {

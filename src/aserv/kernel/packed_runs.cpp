@@ -1,6 +1,8 @@
 #include "packed_runs.h"
 
-#if defined(__x86_64__)
+#include "x86_vectors.h"
+
+#if KESTRUM_X86_VECTORS
 #include <immintrin.h>
 #endif
 
@@ -8,11 +10,80 @@
 
 namespace kestrum::aserv::kernel::detail {
 
-#if defined(__x86_64__)
+#if KESTRUM_X86_VECTORS
 
 namespace {
 
 constexpr std::size_t kLanes = 8;
+
+// The 64-bit words that the block loops work on, moved to and from vector registers and added
+// with a carry: one instruction each on x86-64; on 32-bit x86 through the low half of a vector
+// and as two 32-bit additions.
+#if defined(__x86_64__)
+
+std::uint64_t lowWordOf(__m128i v) {
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(v));
+}
+
+__m128i vectorOf(std::uint64_t w) {
+    return _mm_cvtsi64_si128(static_cast<long long>(w));
+}
+
+[[gnu::always_inline]] inline unsigned char addWithCarryOut(unsigned char carry, std::uint64_t x,
+                                                            std::uint64_t y, std::uint64_t& sum) {
+    unsigned long long out = 0;
+    carry = _addcarry_u64(carry, x, y, &out);
+    sum = out;
+    return carry;
+}
+
+[[gnu::always_inline]] inline unsigned char subtractWithBorrowOut(unsigned char borrow,
+                                                                  std::uint64_t x, std::uint64_t y,
+                                                                  std::uint64_t& difference) {
+    unsigned long long out = 0;
+    borrow = _subborrow_u64(borrow, x, y, &out);
+    difference = out;
+    return borrow;
+}
+
+#else
+
+std::uint64_t lowWordOf(__m128i v) {
+    std::uint64_t w = 0;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&w), v);
+    return w;
+}
+
+__m128i vectorOf(std::uint64_t w) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&w));
+}
+
+constexpr unsigned kHalfWordBits = 32;
+
+[[gnu::always_inline]] inline unsigned char addWithCarryOut(unsigned char carry, std::uint64_t x,
+                                                            std::uint64_t y, std::uint64_t& sum) {
+    unsigned low = 0;
+    unsigned high = 0;
+    carry = _addcarry_u32(carry, static_cast<unsigned>(x), static_cast<unsigned>(y), &low);
+    carry = _addcarry_u32(carry, static_cast<unsigned>(x >> kHalfWordBits),
+                          static_cast<unsigned>(y >> kHalfWordBits), &high);
+    sum = (std::uint64_t{high} << kHalfWordBits) | low;
+    return carry;
+}
+
+[[gnu::always_inline]] inline unsigned char subtractWithBorrowOut(unsigned char borrow,
+                                                                  std::uint64_t x, std::uint64_t y,
+                                                                  std::uint64_t& difference) {
+    unsigned low = 0;
+    unsigned high = 0;
+    borrow = _subborrow_u32(borrow, static_cast<unsigned>(x), static_cast<unsigned>(y), &low);
+    borrow = _subborrow_u32(borrow, static_cast<unsigned>(x >> kHalfWordBits),
+                            static_cast<unsigned>(y >> kHalfWordBits), &high);
+    difference = (std::uint64_t{high} << kHalfWordBits) | low;
+    return borrow;
+}
+
+#endif
 
 __m128i load(const char16_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -55,16 +126,14 @@ PackedBlock loadPacked(const char16_t* p) {
     const __m128i bytes = _mm_packus_epi16(_mm_sub_epi16(unitPairs(p), bias),
                                            _mm_sub_epi16(unitPairs(p + 2 * kLanes), bias));
     // Byte-swapped, so that the first digits go to the top.
-    return {__builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes))),
-            __builtin_bswap64(
-                static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bytes, bytes))))};
+    return {__builtin_bswap64(lowWordOf(bytes)),
+            __builtin_bswap64(lowWordOf(_mm_unpackhi_epi64(bytes, bytes)))};
 }
 
 // Writes packed decimal as 32 digit units at p.
 void storePacked(char16_t* p, PackedBlock block) {
-    const __m128i bytes =
-        _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.high))),
-                           _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.low))));
+    const __m128i bytes = _mm_unpacklo_epi64(vectorOf(__builtin_bswap64(block.high)),
+                                             vectorOf(__builtin_bswap64(block.low)));
     const __m128i nibble = _mm_set1_epi8(0x0F);
     const __m128i tens = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
     const __m128i ones = _mm_and_si128(bytes, nibble);
@@ -89,12 +158,12 @@ void storePacked(char16_t* p, PackedBlock block) {
 [[gnu::always_inline]] inline PackedBlock addPacked(PackedBlock x, PackedBlock y, unsigned& carry) {
     const std::uint64_t lowBiased = x.low + kSixes;  // at most 0xF in every digit: no carry out
     const std::uint64_t highBiased = x.high + kSixes;
-    unsigned long long low = 0;
-    unsigned long long high = 0;
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
     const unsigned middle =
-        _addcarry_u64(static_cast<unsigned char>(carry), lowBiased, y.low, &low);
+        addWithCarryOut(static_cast<unsigned char>(carry), lowBiased, y.low, low);
     const unsigned out =
-        _addcarry_u64(static_cast<unsigned char>(middle), highBiased, y.high, &high);
+        addWithCarryOut(static_cast<unsigned char>(middle), highBiased, y.high, high);
     carry = out;
     // Bit 4(k + 1) of sum ^ x ^ y is the carry out of digit k.
     return {high - sixesAt(~(high ^ highBiased ^ y.high) & kDigitBoundaries, out ^ 1U),
@@ -104,10 +173,12 @@ void storePacked(char16_t* p, PackedBlock block) {
 // x - y - borrow on packed decimal: the digits that borrowed hold 16 + x - y and lose 6.
 [[gnu::always_inline]] inline PackedBlock subtractPacked(PackedBlock x, PackedBlock y,
                                                          unsigned& borrow) {
-    unsigned long long low = 0;
-    unsigned long long high = 0;
-    const unsigned middle = _subborrow_u64(static_cast<unsigned char>(borrow), x.low, y.low, &low);
-    const unsigned out = _subborrow_u64(static_cast<unsigned char>(middle), x.high, y.high, &high);
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    const unsigned middle =
+        subtractWithBorrowOut(static_cast<unsigned char>(borrow), x.low, y.low, low);
+    const unsigned out =
+        subtractWithBorrowOut(static_cast<unsigned char>(middle), x.high, y.high, high);
     borrow = out;
     return {high - sixesAt((high ^ x.high ^ y.high) & kDigitBoundaries, out),
             low - sixesAt((low ^ x.low ^ y.low) & kDigitBoundaries, middle)};
@@ -134,11 +205,15 @@ struct PackedPair {
 // The word of the 16 digits in one half of a 128-bit lane of bytes, byte-swapped so that the
 // first digits go to the top.
 [[gnu::target("avx2")]] std::uint64_t frontWord(__m128i bytes) {
-    return __builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes)));
+    return __builtin_bswap64(lowWordOf(bytes));
 }
 
 [[gnu::target("avx2")]] std::uint64_t backWord(__m128i bytes) {
+#if defined(__x86_64__)
     return __builtin_bswap64(static_cast<std::uint64_t>(_mm_extract_epi64(bytes, 1)));
+#else
+    return __builtin_bswap64(lowWordOf(_mm_unpackhi_epi64(bytes, bytes)));
+#endif
 }
 
 [[gnu::target("avx2")]] PackedPair loadPackedPair(const char16_t* p) {
@@ -158,9 +233,13 @@ struct PackedPair {
 
 // The two words of a block as the bytes of a 128-bit lane, first digits first.
 [[gnu::target("avx2")]] __m128i blockBytes(PackedBlock block) {
-    return _mm_insert_epi64(
-        _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(block.high))),
-        static_cast<long long>(__builtin_bswap64(block.low)), 1);
+#if defined(__x86_64__)
+    return _mm_insert_epi64(vectorOf(__builtin_bswap64(block.high)),
+                            static_cast<long long>(__builtin_bswap64(block.low)), 1);
+#else
+    return _mm_unpacklo_epi64(vectorOf(__builtin_bswap64(block.high)),
+                              vectorOf(__builtin_bswap64(block.low)));
+#endif
 }
 
 // Sixteen digits given as bytes written as units at p.

@@ -1,9 +1,9 @@
-// The block loops of digit-run addition and subtraction (digit_runs.h): on x86-64, 32 digits at a
-// time as two 64-bit words of packed decimal (four bits a digit), whose binary carries and borrows
-// pass from digit to digit. The words are read from and written to the text with SSE2, or with
-// AVX2 64 digits at a time where the CPU has it, which also scans for digits 64 units at a time;
-// the variant is chosen once, and every variant gives the same results. Other targets have no
-// block loops: the digit loop does all the work.
+// The block loops of digit-run addition and subtraction (digit_runs.h): on x86-64 and on 32-bit
+// x86 with SSE2 (x86_vectors.h), 32 digits at a time as two 64-bit words of packed decimal (four
+// bits a digit), whose binary carries and borrows pass from digit to digit. The words are read
+// from and written to the text with SSE2, or with AVX2 64 digits at a time where the CPU has it,
+// which also scans for digits 64 units at a time; the variant is chosen once, and every variant
+// gives the same results. Other targets have no block loops: the digit loop does all the work.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Digit-run addition and subtraction: every block-loop variant that this machine runs (SSE2 and
-// AVX2 packed decimal on x86-64) gives the digits and the carry of the digit-by-digit loop, on
-// lengths around the block widths and on carries and borrows that run through whole runs; every
-// variant of the digit scan finds the same first unit that is no digit.
+// AVX2 packed decimal on x86-64 and on 32-bit x86 with SSE2) gives the digits and the carry of the
+// digit-by-digit loop, on lengths around the block widths and on carries and borrows that run
+// through whole runs; every variant of the digit scan finds the same first unit that is no digit.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,6 +13,7 @@
 
 #include "kernel/digit_runs.h"
 #include "kernel/packed_runs.h"
+#include "kernel/x86_vectors.h"
 
 namespace kestrum::aserv::kernel {
 namespace {
@@ -71,7 +72,7 @@ TEST(DigitRuns, BlockVariantsOfThisMachine) {
     for (const RunsVariant variant : blockVariants()) {
         std::printf("block variant run: %s\n", nameOf(variant));
     }
-#if defined(__x86_64__)
+#if KESTRUM_X86_VECTORS
     EXPECT_TRUE(detail::runsVariantAvailable(RunsVariant::kSse2));
     EXPECT_EQ(detail::fastestRunsVariant(), blockVariants().back());
 #else

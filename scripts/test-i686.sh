@@ -17,6 +17,31 @@ else
     echo "=== linux-i686 builds and tests, run under qemu-i386: $reason"
 fi
 
+# The 32-bit Windows stack is only 4-byte aligned on entry: every function of the kernel built for
+# the 32-bit DLL that touches stack slots with instructions that need 16- or 32-byte alignment
+# must realign its stack first. Those are the aligned moves, and the SSE instructions without the
+# VEX prefix that read whole vectors from memory (the unaligned and the partial moves, scalar
+# operations and conversions are free of it).
+check_aligned_stack_slots() {
+    local unaligned
+    unaligned=$(objdump -d --no-show-raw-insn -C "$@" | awk '
+        function report() { if (aligned && !realigned) print name }
+        /^[0-9a-f]+ <.*>:$/ { report(); name = $0; aligned = 0; realigned = 0; next }
+        /[[:space:]]and[[:space:]]+\$0xffffff[ef]0,%esp/ { realigned = 1 }
+        !/\(%e(sp|bp)/ { next }
+        $2 ~ /^v?mov(dqa|dqa32|dqa64|aps|apd|ntdq|ntps|ntpd)$/ { aligned = 1 }
+        $2 !~ /^v/ && $3 ~ /%xmm/ &&
+            $2 !~ /^(mov(ups|upd|dqu|q|d|lps|hps|lpd|hpd)|cvt.*|.*s[sd]|pinsr.|pextr.)$/ {
+            aligned = 1
+        }
+        END { report() }')
+    if [ -n "$unaligned" ]; then
+        echo "kernel functions use aligned stack slots without realigning the stack:"
+        echo "$unaligned"
+        exit 1
+    fi
+}
+
 # Instructions that only SSE2 has, in their legacy (not VEX) encoding: the baseline's own code.
 sse2_pattern='^[[:space:]]*[0-9a-f]+:[[:space:]]+(pmaddwd|pcmpeqw|packuswb|psubw|pmovmskb)[[:space:]]'
 
@@ -48,3 +73,18 @@ for preset in linux-i686 linux-i686-scalar; do
 
     ctest --preset "$preset" -j "$(nproc)"
 done
+
+# The kernel as the 32-bit DLL builds it, where mingw-w64 is installed (Release flags and the
+# instruction set of cmake/toolchains/x86-sse2.cmake): its use of the stack.
+if command -v i686-w64-mingw32-g++-posix >/dev/null; then
+    echo "=== kernel objects of the 32-bit DLL"
+    arch_flags=$(sed -n 's/^set(KESTRUM_X86_ARCH_FLAGS "\(.*\)")$/\1/p' cmake/toolchains/x86-sse2.cmake)
+    objects=$(mktemp -d)
+    trap 'rm -rf "$objects"' EXIT
+    for source in src/aserv/kernel/*.cpp; do
+        # shellcheck disable=SC2086
+        i686-w64-mingw32-g++-posix -std=c++20 -O3 -DNDEBUG $arch_flags -Isrc/aserv \
+            -c "$source" -o "$objects/$(basename "$source" .cpp).obj"
+    done
+    check_aligned_stack_slots "$objects"/*.obj
+fi

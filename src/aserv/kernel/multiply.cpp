@@ -8,6 +8,7 @@
 #include "school_avx2.h"
 #include "school_avx512.h"
 #include "school_columns.h"
+#include "x86_vectors.h"
 
 namespace kestrum::aserv::kernel::detail {
 namespace {
@@ -41,11 +42,13 @@ const Leaves& leaves() {
 
 // The schoolbook product for a shorter operand below karatsubaThreshold().
 void multiplyLeaf(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+#if KESTRUM_X86_VECTORS
 #if defined(__x86_64__)
     if (leaves().vector == VectorSchool::kAvx512 && nb >= kAvx512SchoolShortest) {
         multiplySchoolAvx512(r, a, na, b, nb);
         return;
     }
+#endif
     if (leaves().vector == VectorSchool::kAvx2 && nb >= kAvx2SchoolShortest) {
         multiplySchoolAvx2(r, a, na, b, nb);
         return;

@@ -1,6 +1,6 @@
 #include "school_avx2.h"
 
-#if defined(__x86_64__)
+#if KESTRUM_X86_VECTORS
 
 #include <immintrin.h>
 
@@ -93,9 +93,12 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
 
 // The column sums of half products for a[0..na) (na <= kPieceLimbs) times b[0..nb)
 // (nb <= kAvx2SchoolLimbs), cut into rests and quotients by 10^9, columns 0..2 (na + nb).
-// Two blocks of four columns at a time: column k sums longHalves[i] * bHalves[k - i], and in
-// steps of four i the windows of b that the upper block reads are the ones that the lower block
-// read a step before.
+// Column k sums longHalves[i] * bHalves[k - i]. On x86-64, two blocks of four columns at a time:
+// in steps of four i the windows of b that the upper block reads are the ones that the lower
+// block read a step before. 32-bit code has eight vector registers, which the twelve
+// accumulators and windows of that would overflow: it sums one block at a time, reading each
+// window once.
+#if defined(__x86_64__)
 [[gnu::target("avx2")]] void sumColumns(Limb* rests, Limb* quotients, const Limb* longHalves,
                                         std::size_t na, const Limb* copies, std::size_t nb) {
     const std::size_t longCount = 2 * na;
@@ -132,6 +135,36 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
         cutBlock(upper, rests + k + kLanes, quotients + k + kLanes);
     }
 }
+#else
+[[gnu::target("avx2")]] void sumColumns(Limb* rests, Limb* quotients, const Limb* longHalves,
+                                        std::size_t na, const Limb* copies, std::size_t nb) {
+    const std::size_t longCount = 2 * na;
+    const std::size_t shortCount = 2 * nb;
+    const std::size_t columns = longCount + shortCount;
+    for (std::size_t k = 0; k < columns; k += kLanes) {
+        // i from a multiple of four below the lowest one that the block's columns use.
+        const std::size_t first = (k + 1 > shortCount ? k + 1 - shortCount : 0) & ~(kLanes - 1);
+        const std::size_t end = std::min(longCount, k + kLanes);
+        __m256i sums[kLanes];  // NOLINT(modernize-avoid-c-arrays)
+#pragma GCC unroll 4
+        for (std::size_t u = 0; u < kLanes; ++u) {
+            sums[u] = _mm256_setzero_si256();
+        }
+        for (std::size_t i = first; i < end; i += kLanes) {
+            const Limb* at = copies + (k + kLanes - i);
+#pragma GCC unroll 4
+            for (std::size_t u = 0; u < kLanes; ++u) {
+                const __m256i x = _mm256_set1_epi64x(static_cast<long long>(longHalves[i + u]));
+                sums[u] = _mm256_add_epi64(
+                    sums[u],
+                    _mm256_mul_epu32(x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                                            at + u * kCopyLength))));
+            }
+        }
+        cutBlock(sums, rests + k, quotients + k);
+    }
+}
+#endif
 
 // Lanes (x0, x1, x2, x3) moved one lane up, (previous3, x0, x1, x2), given previous rotated
 // the same way.
@@ -175,7 +208,7 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
         if (k + kLanes <= 2 * n) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(r + k / 2), _mm256_castsi256_si128(packed));
         } else {
-            r[k / 2] = static_cast<Limb>(_mm_cvtsi128_si64(_mm256_castsi256_si128(packed)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(r + k / 2), _mm256_castsi256_si128(packed));
         }
     }
     // Lanes of full that are not limbs compare odd columns, far below the base.

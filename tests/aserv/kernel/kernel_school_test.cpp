@@ -14,6 +14,7 @@
 #include "kernel/school_avx2.h"
 #include "kernel/school_avx512.h"
 #include "kernel/school_columns.h"
+#include "kernel/x86_vectors.h"
 
 namespace kestrum::aserv::kernel::testing {
 namespace {
@@ -118,10 +119,12 @@ struct School {
 std::vector<School> schools() {
     std::vector<School> list = {
         {"column sums", detail::multiplySchoolColumns, detail::kColumnSchoolLimbs, true}};
-#if defined(__x86_64__)
+#if KESTRUM_X86_VECTORS
     if (detail::avx2SchoolAvailable()) {
         list.push_back({"AVX2", detail::multiplySchoolAvx2, detail::kAvx2SchoolLimbs, false});
     }
+#endif
+#if defined(__x86_64__)
     if (detail::avx512SchoolAvailable()) {
         list.push_back(
             {"AVX-512", detail::multiplySchoolAvx512, detail::kAvx512SchoolLimbs, false});
@@ -147,6 +150,22 @@ TEST(KernelSchool, EverySchoolbookMatchesThePlainProduct) {
             }
         }
     }
+}
+
+// The vector schoolbooks are built wherever the vector paths are (x86-64, and 32-bit x86 with
+// SSE2) and run on every CPU that has their instructions; 32-bit builds without SSE2 have none.
+TEST(KernelSchool, VectorFormsRunWhereTheCpuHasThem) {
+    const bool cpuHasAvx2 =
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_cpu_supports("avx2") != 0;
+#else
+        false;
+#endif
+    const bool built = KESTRUM_X86_VECTORS != 0;
+    EXPECT_EQ(detail::avx2SchoolAvailable(), built && cpuHasAvx2);
+#if !defined(__x86_64__)
+    EXPECT_FALSE(detail::avx512SchoolAvailable());
+#endif
 }
 
 }  // namespace

@@ -17,6 +17,25 @@ else
     echo "=== linux-i686 builds and tests, run under qemu-i386: $reason"
 fi
 
+# The kernel's functions that call libgcc's 64-bit division helpers (once for each operand or
+# transform, outside the digit and limb loops), from the given objects: any other caller fails
+# the run. A division of a 64-bit word by a constant is a helper call on 32-bit x86, where the
+# loops cut by the limb base with 32-bit products instead.
+allowed_callers='Magnitudes|divideLimbs|RootTable::RootTable|::convolve\('
+check_division_calls() {
+    local callers
+    callers=$(objdump -dr -C "$@" | awk '
+        /^[0-9a-f]+ <.*>:$/ { name = $0 }
+        $2 ~ /^(R_386_PC32|R_386_PLT32|DISP32)$/ && $3 ~ /^_*u?(div|mod)di3$|^_*u?divmoddi4$/ {
+            print name " calls " $3
+        }' | sort -u)
+    if echo "$callers" | grep -Ev "$allowed_callers" | grep -c . >/dev/null; then
+        echo "kernel functions call 64-bit division helpers:"
+        echo "$callers" | grep -Ev "$allowed_callers"
+        exit 1
+    fi
+}
+
 # The 32-bit Windows stack is only 4-byte aligned on entry: every function of the kernel built for
 # the 32-bit DLL that touches stack slots with instructions that need 16- or 32-byte alignment
 # must realign its stack first. Those are the aligned moves, and the SSE instructions without the
@@ -71,11 +90,13 @@ for preset in linux-i686 linux-i686-scalar; do
         fi
     done
 
+    check_division_calls "build/$preset/src/aserv/CMakeFiles/kestrum_aserv.dir/kernel/"*.o
+
     ctest --preset "$preset" -j "$(nproc)"
 done
 
 # The kernel as the 32-bit DLL builds it, where mingw-w64 is installed (Release flags and the
-# instruction set of cmake/toolchains/x86-sse2.cmake): its use of the stack.
+# instruction set of cmake/toolchains/x86-sse2.cmake): the same division check, and the stack.
 if command -v i686-w64-mingw32-g++-posix >/dev/null; then
     echo "=== kernel objects of the 32-bit DLL"
     arch_flags=$(sed -n 's/^set(KESTRUM_X86_ARCH_FLAGS "\(.*\)")$/\1/p' cmake/toolchains/x86-sse2.cmake)
@@ -86,5 +107,6 @@ if command -v i686-w64-mingw32-g++-posix >/dev/null; then
         i686-w64-mingw32-g++-posix -std=c++20 -O3 -DNDEBUG $arch_flags -Isrc/aserv \
             -c "$source" -o "$objects/$(basename "$source" .cpp).obj"
     done
+    check_division_calls "$objects"/*.obj
     check_aligned_stack_slots "$objects"/*.obj
 fi

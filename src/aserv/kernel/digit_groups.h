@@ -139,13 +139,25 @@ inline Limb parseLimb(const char16_t* p) {
            static_cast<Limb>(p[17] - u'0');
 }
 
-// Writes v < 10^18 as exactly 18 digits, with leading zeros.
+// Writes v < 10^18 as exactly 18 digits, with leading zeros: the top two digits, then two groups
+// of eight. Builds with narrow words take the groups from v's halves by 10^9.
 inline void formatLimb(char16_t* out, Limb v) {
-    const Limb high = v / 100'000'000;
-    const Limb top = high / 100'000'000;
-    const auto middle = static_cast<std::uint32_t>(high - top * 100'000'000);
-    const auto low = static_cast<std::uint32_t>(v - high * 100'000'000);
-    groups::write2(out, static_cast<std::uint32_t>(top));
+    std::uint32_t top = 0;
+    std::uint32_t middle = 0;
+    std::uint32_t low = 0;
+    if constexpr (kNarrowWords) {
+        const LimbHalves halves = cutHalves(v);
+        top = halves.high / 10'000'000;
+        const std::uint32_t lowLead = halves.low / 100'000'000;
+        middle = (halves.high - top * 10'000'000) * 10 + lowLead;
+        low = halves.low - lowLead * 100'000'000;
+    } else {
+        const Limb high = v / 100'000'000;
+        top = static_cast<std::uint32_t>(high / 100'000'000);
+        middle = static_cast<std::uint32_t>(high - Limb{top} * 100'000'000);
+        low = static_cast<std::uint32_t>(v - high * 100'000'000);
+    }
+    groups::write2(out, top);
 #if defined(__SSE2__)
     groups::write16(out + 2, middle, low);
 #else

@@ -110,10 +110,20 @@ void groupsToText(const Limb* limbs, std::size_t count, std::u16string& out) {
     formatSignificant<digits, format>(limbs, count, topDigits, out.data());
 }
 
-// Writes v < 10^16 as exactly 16 digits, with leading zeros.
+// Writes v < 10^16 as exactly 16 digits, with leading zeros; builds with narrow words take the two
+// groups of eight from v's halves by 10^9.
 void formatShortLimb(char16_t* out, Limb v) {
-    const auto high = static_cast<std::uint32_t>(v / 100'000'000);
-    const auto low = static_cast<std::uint32_t>(v % 100'000'000);
+    std::uint32_t high = 0;
+    std::uint32_t low = 0;
+    if constexpr (kNarrowWords) {
+        const LimbHalves halves = cutHalves(v);
+        const std::uint32_t lowLead = halves.low / 100'000'000;
+        high = halves.high * 10 + lowLead;
+        low = halves.low - lowLead * 100'000'000;
+    } else {
+        high = static_cast<std::uint32_t>(v / 100'000'000);
+        low = static_cast<std::uint32_t>(v % 100'000'000);
+    }
 #if defined(__SSE2__)
     groups::write16(out, high, low);
 #else

@@ -163,6 +163,45 @@ class Divisor {
 
 inline constexpr Divisor kBaseDivisor{kBase};
 
+// Whether the machine words are narrower than limbs (32-bit targets): a division of a limb by a
+// constant is then a call to a library routine rather than a multiplication, and the loops over
+// limbs cut them with cutHalves instead.
+inline constexpr bool kNarrowWords = sizeof(std::uintptr_t) < sizeof(Limb);
+
+// Limbs cut into halves below 10^9, with quotients by 10^9 from 32-bit products alone: the
+// vector schoolbooks (vector_school.h) in every lane, and the digit writers of 32-bit builds.
+inline constexpr Limb kHalfBase = 1'000'000'000;
+
+// floor(2^61 / 10^9): for h < 2^32, (h * kInverseOfHalfBase) >> (61 - e) is at most h * 2^e / 10^9
+// and less than one below it.
+inline constexpr long long kInverseOfHalfBase = 2'305'843'009;
+
+// ceil(2^50 / 5^9): for x < 2^38, ((x >> 9) * kExactInverse) >> 50 is x / 10^9, as x / 10^9 =
+// (x / 2^9) / 5^9 and the product's error stays below 2^50 / 5^9 for x >> 9 < 2^29.
+inline constexpr long long kExactInverse = 576'460'753;
+
+struct LimbHalves {
+    std::uint32_t high;  // v / 10^9
+    std::uint32_t low;   // v % 10^9
+};
+
+// v < 10^18 as high * 10^9 + low with low < 10^9, from three products of 32-bit values: the
+// quotient estimated from v's upper 32 bits is at most six below the true one, so the rest stays
+// below 2^38 and the exact quotient of that comes from one more product.
+constexpr LimbHalves cutHalves(Limb v) {
+    constexpr unsigned kWordBits = 32;
+    const auto upper = static_cast<std::uint32_t>(v >> kWordBits);
+    const auto estimate = static_cast<std::uint32_t>(
+        (std::uint64_t{upper} * static_cast<std::uint64_t>(kInverseOfHalfBase)) >> 29);
+    const Limb rest = v - std::uint64_t{estimate} * static_cast<std::uint32_t>(kHalfBase);
+    const auto more =
+        static_cast<std::uint32_t>((std::uint64_t{static_cast<std::uint32_t>(rest >> 9)} *
+                                    static_cast<std::uint64_t>(kExactInverse)) >>
+                                   50);
+    return {estimate + more,
+            static_cast<std::uint32_t>(rest) - more * static_cast<std::uint32_t>(kHalfBase)};
+}
+
 // A column sum t < 2^126 split into its lowest digit in base `radix` (10^18 unless said
 // otherwise, at least 2^4 and below 2^60) and the carry floor(t / radix), with the reciprocal
 // mu = floor(2^128 / radix) = mu1 * 2^64 + mu0 (after Barrett): the estimate

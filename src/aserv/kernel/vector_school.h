@@ -14,15 +14,7 @@
 
 namespace kestrum::aserv::kernel::detail {
 
-inline constexpr Limb kHalfBase = 1'000'000'000;
-
-// floor(2^61 / 10^9): for h < 2^32, (h * kInverseOfHalfBase) >> (61 - e) is at most h * 2^e / 10^9
-// and less than one below it.
-inline constexpr long long kInverseOfHalfBase = 2'305'843'009;
-
-// ceil(2^50 / 5^9): for x < 2^38, ((x >> 9) * kExactInverse) >> 50 is x / 10^9, as x / 10^9 =
-// (x / 2^9) / 5^9 and the product's error stays below 2^50 / 5^9 for x >> 9 < 2^29.
-inline constexpr long long kExactInverse = 576'460'753;
+// kHalfBase, kInverseOfHalfBase and kExactInverse: limb.h.
 
 // The longer operand is taken in pieces of at most this many limbs.
 inline constexpr std::size_t kPieceLimbs = 128;

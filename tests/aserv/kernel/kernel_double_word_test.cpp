@@ -1,8 +1,10 @@
 // The double-word helpers against products and quotients worked out by hand: builds with 128-bit
 // integers check the built-in type, 32-bit builds the portable pair of words, whose carries
-// between the 32-bit halves and between the words these cases stress.
+// between the 32-bit halves and between the words these cases stress. Then the cut of limbs into
+// halves by 10^9 from 32-bit products, where its estimate from the upper word is furthest off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "kernel/limb.h"
@@ -93,6 +95,50 @@ TEST(KernelDoubleWord, DivisorGivesExactQuotientsUpToTheLargest) {
     std::uint64_t remainder = 0;
     EXPECT_EQ(kThree.divide(2, kMax, remainder), kMax);
     EXPECT_EQ(remainder, 2U);
+}
+
+struct HalvesCase {
+    std::uint64_t limb;
+    std::uint32_t high;
+    std::uint32_t low;
+};
+
+TEST(KernelDoubleWord, LimbsCutIntoHalvesByTheHalfBase) {
+    // Each upper word from 0 to the largest limb's, with lower words at the ends; limbs just
+    // below and at multiples of 10^9, where a quotient one off would show.
+    const HalvesCase cases[] = {
+        {0, 0, 0},
+        {1, 0, 1},
+        {999'999'999, 0, 999'999'999},
+        {1'000'000'000, 1, 0},
+        {0xFFFF'FFFF, 4, 294'967'295},
+        {0x1'0000'0000, 4, 294'967'296},
+        {0x1'FFFF'FFFF, 8, 589'934'591},
+        {999'999'999'000'000'000, 999'999'999, 0},
+        {999'999'998'999'999'999, 999'999'998, 999'999'999},
+        {999'999'999'999'999'999, 999'999'999, 999'999'999},
+        {0x0DE0'B6B3'A763'0000, 999'999'999, 999'934'464},
+        {0x0DE0'B6B3'0000'0000, 999'999'997, 191'651'328},
+        {0x0DE0'B6B2'FFFF'FFFF, 999'999'997, 191'651'327},
+        {123'456'789'987'654'321, 123'456'789, 987'654'321},
+        {500'000'000'500'000'000, 500'000'000, 500'000'000},
+    };
+    for (const HalvesCase& c : cases) {
+        const detail::LimbHalves halves = detail::cutHalves(c.limb);
+        EXPECT_EQ(halves.high, c.high) << c.limb;
+        EXPECT_EQ(halves.low, c.low) << c.limb;
+    }
+    // Upper words in about 4100 steps up to the largest limb's, with the lowest and the highest
+    // lower word.
+    for (std::uint64_t upper = 0; upper <= 0x0DE0'B6B3; upper += 0x0DE0'B6B3 / 4099) {
+        for (const std::uint64_t lower : {std::uint64_t{0}, std::uint64_t{0xFFFF'FFFF}}) {
+            const std::uint64_t limb =
+                std::min((upper << 32) | lower, std::uint64_t{999'999'999'999'999'999});
+            const detail::LimbHalves halves = detail::cutHalves(limb);
+            ASSERT_EQ(halves.high, limb / 1'000'000'000) << limb;
+            ASSERT_EQ(halves.low, limb % 1'000'000'000) << limb;
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-' KestrumMath from VBScript: an IBAN check, the check digits of a new IBAN, 1/7 to 100 places and
-' 100!. Run it with cscript kestrum_math.vbs once Kestrum.dll is registered; it loads
-' KestrumMath.vbs from its own folder or, as the zip lays the files out, from ..\vba.
+' KestrumMath from VBScript: an IBAN check, the check digits of a new IBAN, 1/7 to 100 places,
+' 100!, pi to 1000 places and a prime test. Run it with cscript kestrum_math.vbs once Kestrum.dll
+' is registered; it loads KestrumMath.vbs from its own folder or, as the zip lays the files out,
+' from ..\vba.
 Option Explicit
 
 ' Load KestrumMath
@@ -44,3 +45,14 @@ WScript.Echo "IBAN " & account & ": check digits " & _
 
 WScript.Echo "1/7 to 100 places: " & KDiv(1, 7, 100, "HALF_UP")
 WScript.Echo "100! = " & KFact(100)
+WScript.Echo "pi to 1000 places: " & KPi(1000, "HALF_UP")
+
+' 2^127 - 1, a Mersenne prime of 39 digits, is tested as KIsPrime tests any number from
+' 3.317 * 10^24 on: with the Baillie-PSW test.
+Dim mersenne
+mersenne = KSub(KPow(2, 127), 1)
+If KIsPrime(mersenne) Then
+    WScript.Echo "2^127 - 1 = " & mersenne & ": prime"
+Else
+    WScript.Echo "2^127 - 1 = " & mersenne & ": not prime"
+End If

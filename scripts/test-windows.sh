@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix \
     g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine64 faketime wixl msitools zip \
-    unzip osslsigncode openssl python3
+    unzip osslsigncode openssl python3 python3-mpmath
 
 if reason=$(bash scripts/probe-32bit.sh); then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then

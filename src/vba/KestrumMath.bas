@@ -1181,14 +1181,14 @@ Private Function KmEFixed(w)
     ReDim nums(w + 20)
     ReDim dens(w + 20)
     target = (w + 2) * Log(10)
-    total = 0
-    k = 0
+    total = CDbl(0)
+    k = CDbl(0)
     count = 0
     ' Runs of terms with their P and Q as whole Doubles below 10^15 first:
     ' adding 1 / (Q * k) to P / Q gives (P * k + 1) / (Q * k).
     Do While total < target
-        pv = 0
-        qv = 1
+        pv = CDbl(0)
+        qv = CDbl(1)
         Do
             k = k + 1
             pv = pv * k + 1

@@ -9,6 +9,8 @@ import subprocess
 import sys
 from decimal import Decimal, ROUND_HALF_UP, localcontext
 
+import oracle
+
 
 def iban_number(iban):
     """The IBAN as ISO 13616 reads it: first four characters last, letters as 10 ... 35."""
@@ -39,6 +41,11 @@ def checks(output):
         ("IBAN check digits", r"IBAN ([A-Z0-9 ]+): check digits (\d\d)$", check_digits_line),
         ("1/7", r"1/7 to 100 places: (\S+)$", lambda match: match[1] == seventh()),
         ("100!", r"100! = (\d+)$", lambda match: match[1] == str(math.factorial(100))),
+        ("pi", r"pi to 1000 places: (\S+)$",
+         lambda match: match[1] == oracle.expect("KPi", "1000", "HALF_UP")),
+        ("2^127 - 1", r"2\^127 - 1 = (\d+): (prime|not prime)$",
+         lambda match: int(match[1]) == 2**127 - 1 and
+         (match[2] == "prime") == oracle.is_prime(2**127 - 1)),
     ]
 
 
@@ -53,8 +60,8 @@ def main():
         if len(matches) != 1 or not check(matches[0]):
             print(f"FAILED: {description}: {[match[0] for match in matches]}")
             failures += 1
-    if len(lines) != 4:
-        print(f"FAILED: the example printed {len(lines)} lines, not 4")
+    if len(lines) != 6:
+        print(f"FAILED: the example printed {len(lines)} lines, not 6")
         failures += 1
     print(f"kestrum_math example: {failures} failed checks")
     return 1 if failures else 0

@@ -144,6 +144,25 @@ def main():
         checks.add("KQuot", [Typed("7", "7"), divisor])
         checks.add("KMod", [Typed("7", "7"), divisor])
 
+    # Significant digits, bases, roots, constants, primes and fractions.
+    for value in [value for value in TYPED if is_small(value.text)]:
+        checks.add("KSig", [value, Typed("CInt(2)", "2"), Typed('Cell("down")', "down")])
+        checks.add("KSig", [Typed('"123.456"', "123.456"), value, Typed("Empty", None)])
+        checks.add("KToBase", [value, Typed("CByte(16)", "16")])
+        checks.add("KFromBase", [value, Typed("CDbl(10)", "10")])
+        checks.add("KRoot", [Typed("CDbl(2)", "2"), Typed("CInt(3)", "3"), value, text("")])
+        checks.add(rng.choice(["KPi", "KE"]), [value, Typed("Empty", None)])
+        checks.add("KNextPrime", [value])
+        checks.add("KFrac", [value, Typed("CLng(100)", "100")])
+    for value in small + REFUSED_VALUES:
+        checks.add("KToBase", [Typed("CLng(255)", "255"), value])
+        checks.add("KRoot", [Typed("CCur(27)", "27"), value, Typed("CByte(2)", "2"), text("UP")])
+        checks.add("KFrac", [Typed("CDbl(0.3)", "0.3"), value])
+    for mode in modes:
+        checks.add("KSig", [Typed("CDbl(-2.5)", "-2.5"), Typed("CInt(1)", "1"), mode])
+        checks.add("KRoot", [Typed("CSng(3.375)", "3.375"), Typed("3", "3"), Typed("0", "0"), mode])
+        checks.add(rng.choice(["KPi", "KE"]), [Typed("CByte(3)", "3"), mode])
+
     # Lists with Empty members and texts of blanks, as arrays, grids and ranges.
     listed = NUMBERS + [text(""), text("   ")]
     for _ in range(150):

@@ -252,8 +252,6 @@ def expect(function, *arguments):
     return outcome(lambda: FUNCTIONS[function](*arguments))
 
 
-# The functions below KFACT's line in the module: significant digits, bases, roots, constants,
-# primes and fractions.
 
 try:
     import mpmath
@@ -262,78 +260,48 @@ except ImportError:  # Debian's python3-mpmath, when the tests run with another 
     import mpmath
 
 BASE_DIGITS = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+WITNESSES = random.Random(97).sample(range(2, 10**6), 30)
 
 
 class Undecided(Exception):
     """The oracle's own digits end too near a rounding boundary to tell the result."""
 
 
-def read_count(text, argument):
-    """A whole number argument that the module holds as a Long: ten digits or more is error 6."""
+def read_count(text, argument, least=0, most=10**9 - 1):
+    """A whole number the module holds as a Long (ten digits are error 6), least to most."""
     value = read_whole(text, argument)
     if abs(value) >= 10**9:
         raise Failure(6)
+    if not least <= value <= most:
+        raise Failure(5, argument)
     return value
 
 
-def read_places(places):
-    p = read_count(places, "places")
-    if p < 0:
-        raise Failure(5, "places")
-    return p
-
-
 def k_sig(a, digits, mode):
-    x = read(a, "a")
-    count = read_count(digits, "digits")
-    if count < 1:
-        raise Failure(5, "digits")
-    rounding = read_mode(mode)
-    if x == 0:
-        return "0"
-    return normal(rounded(Fraction(x), count - 1 - x.adjusted(), rounding))
+    x, count, rounding = read(a, "a"), read_count(digits, "digits", 1), read_mode(mode)
+    return normal(rounded(Fraction(x), count - 1 - x.adjusted(), rounding)) if x else "0"
 
 
-def read_base(base):
-    b = read_count(base, "base")
-    if not 2 <= b <= 36:
-        raise Failure(5, "base")
-    return b
-
-
-def base_text(value, base):
-    """value >= 0 in base: the remainders of divisions by base^chunk, each written digit by digit."""
-    chunk = 1
-    while base ** (chunk + 1) < 2**60:
-        chunk += 1
-    pieces = []
-    while value:
-        value, piece = divmod(value, base**chunk)
-        for _ in range(chunk):
-            piece, digit = divmod(piece, base)
-            pieces.append(BASE_DIGITS[digit])
-    return "".join(reversed(pieces)).lstrip("0") or "0"
-
-
-def k_to_base(n, base):
-    x = read_whole(n, "n")
-    b = read_base(base)
-    if abs(x).bit_length() > 200000:
-        raise Failure(6)  # far past the longest text in any base
-    text = ("-" if x < 0 else "") + base_text(abs(x), b)
+def short(text):
     if len(text) > MAX_TEXT:
         raise Failure(6)
     return text
 
 
+def k_to_base(n, base):
+    x, b = read_whole(n, "n"), read_count(base, "base", 2, 36)
+    digits, rest = [], abs(x)
+    while rest and len(digits) <= MAX_TEXT:
+        rest, digit = divmod(rest, b)
+        digits.append(BASE_DIGITS[digit])
+    return short(("-" if x < 0 else "") + "".join(reversed(digits))) if x else "0"
+
+
 def k_from_base(text, base):
-    t = "0" if text is None else text
-    if len(t) > MAX_TEXT:
-        raise Failure(6)
-    b = read_base(base)
+    t = short("0" if text is None else text)
+    b = read_count(base, "base", 2, 36)
     t = t.replace(" ", "").upper()
-    sign = -1 if t.startswith("-") else 1
-    t = t[1:] if t[:1] in ("-", "+") else t
+    sign, t = (-1, t[1:]) if t[:1] == "-" else (1, t[1:] if t[:1] == "+" else t)
     if not t or any(c not in BASE_DIGITS[:b] for c in t):
         raise Failure(5, "text")
     if (len(t.lstrip("0")) - 1) * math.log10(b) >= MAX_TEXT:
@@ -348,90 +316,47 @@ def integer_root(n, k):
     log2 = math.log2(n) / k
     shift = max(0, int(log2) - 50)
     x = (int(2 ** (log2 - shift) * (1 + 1e-12)) + 2) << shift
-    while True:
-        y = ((k - 1) * x + n // x ** (k - 1)) // k
-        if y >= x:
-            return x
+    while (y := ((k - 1) * x + n // x ** (k - 1)) // k) < x:
         x = y
+    return x
 
 
 def k_root(a, n, places, mode):
-    x = read(a, "a")
-    k = read_count(n, "n")
-    if k < 1:
-        raise Failure(5, "n")
-    p = read_places(places)
+    x, k, p = read(a, "a"), read_count(n, "n", 1), read_count(places, "places")
     rounding = read_mode(mode)
     if x < 0 and k % 2 == 0:
         raise Failure(5, "a")
-    if x == 0:
-        return "0"
     scale = max(0, -x.normalize(EXACT).as_tuple().exponent)
     whole = abs(int(EXACT.scaleb(x, scale)))
     exact = max(p + 1, -(-scale // k))
-    if len(str(whole)) - scale + k * exact > MAX_TEXT:
+    if whole and len(str(whole)) - scale + k * exact > MAX_TEXT:
         raise Failure(6)
     power = whole * 10 ** (k * exact - scale)
     root = integer_root(power, k)
-    sticky = 1 if root**k != power else 0
-    near = EXACT.scaleb(Decimal((root * 10 + sticky) * (-1 if x < 0 else 1)), -(exact + 1))
-    return normal(near.quantize(Decimal(1).scaleb(-p), rounding=rounding, context=EXACT))
+    near = Fraction((root * 10 + (root**k != power)) * (-1 if x < 0 else 1), 10 ** (exact + 1))
+    return normal(rounded(near, p, rounding))
 
 
 def constant(value, places, mode):
-    """A constant of mpmath (value() at the current precision) rounded to places digits."""
-    p = read_places(places)
-    rounding = read_mode(mode)
+    """A constant of mpmath rounded to places digits, from 30 digits more."""
+    p, rounding = read_count(places, "places"), read_mode(mode)
     if 2 * (p + 10) + 40 > MAX_TEXT:
         raise Failure(6)
-    extra = 30
-    with mpmath.workdps(p + extra + 20):
-        cut = int(mpmath.floor(value() * mpmath.mpf(10) ** (p + extra)))
-    rest = cut % 10**extra
-    if min(rest, 10**extra - rest, abs(rest - 5 * 10 ** (extra - 1))) < 100:
+    with mpmath.workdps(p + 50):
+        cut = int(mpmath.floor(value() * mpmath.mpf(10) ** (p + 30)))
+    rest = cut % 10**30
+    if min(rest, 10**30 - rest, abs(rest - 5 * 10**29)) < 100:
         raise Undecided()
-    return normal(rounded(Fraction(2 * cut + 1, 2 * 10 ** (p + extra)), p, rounding))
-
-
-def k_pi(places, mode):
-    return constant(lambda: +mpmath.pi, places, mode)
-
-
-def k_e(places, mode):
-    return constant(lambda: +mpmath.e, places, mode)
-
-
-SMALL_PRIMES = [p for p in range(2, 300) if all(p % d for d in range(2, p))]
-WITNESSES = random.Random(97).sample(range(2, 10**6), 30)
+    return normal(rounded(Fraction(2 * cut + 1, 2 * 10 ** (p + 30)), p, rounding))
 
 
 def is_prime(n):
     """Trial division, then strong probable prime tests to 30 random bases (not the module's)."""
-    if n < 2:
-        return False
-    for p in SMALL_PRIMES:
-        if n % p == 0:
-            return n == p
-    if n < 300**2:
-        return True
-    d, s = n - 1, 0
-    while d % 2 == 0:
-        d, s = d // 2, s + 1
-    for a in WITNESSES:
-        y = pow(a % n, d, n)
-        if y in (0, 1, n - 1):
-            continue
-        for _ in range(s - 1):
-            y = y * y % n
-            if y == n - 1:
-                break
-        else:
-            return False
-    return True
-
-
-def k_is_prime(n):
-    return f"#{is_prime(read_whole(n, 'n'))}"
+    if n < 300**2 or any(n % p == 0 for p in range(2, 300)):
+        return n > 1 and all(n % p for p in range(2, math.isqrt(n) + 1))
+    s = ((n - 1) & (1 - n)).bit_length() - 1
+    return all(y in (0, 1, n - 1) or any(pow(y, 2**r, n) == n - 1 for r in range(1, s))
+               for y in (pow(a, (n - 1) >> s, n) for a in WITNESSES))
 
 
 def k_next_prime(n):
@@ -442,30 +367,23 @@ def k_next_prime(n):
 
 
 def k_frac(a, max_den):
-    x = Fraction(read(a, "a"))
-    limit = read_whole(max_den, "maxDen")
+    x, limit = Fraction(read(a, "a")), read_whole(max_den, "maxDen")
     if limit < 1:
         raise Failure(5, "maxDen")
-    if limit <= 1500:
-        # Every denominator: the nearest, then the smaller q, then the smaller |p|.
-        num, den = x.numerator, x.denominator
-        best = None
-        for q in range(1, limit + 1):
-            for p in (num * q // den, num * q // den + 1):
-                error = abs(num * q - p * den)
-                if best is None or error * best[1] < best[0] * q or \
-                        (error * best[1] == best[0] * q and q == best[1] and abs(p) < abs(best[2])):
-                    best = (error, q, p)
-        nearest = Fraction(best[2], best[1])
-    else:
+    if limit > 1500:
         nearest = x.limit_denominator(limit)
-    text = f"{nearest.numerator}/{nearest.denominator}"
-    if len(text) > MAX_TEXT:
-        raise Failure(6)
-    return text
+    else:  # every denominator: the nearest, then the smaller q, then the smaller |p|
+        num, den = x.numerator, x.denominator
+        _, q, _, p = min((Fraction(abs(num * q - p * den), q), q, abs(p), p)
+                         for q in range(1, limit + 1) for p in (num * q // den, num * q // den + 1))
+        nearest = Fraction(p, q)
+    return short(f"{nearest.numerator}/{nearest.denominator}")
 
 
 FUNCTIONS.update({
-    "KSig": k_sig, "KToBase": k_to_base, "KFromBase": k_from_base, "KRoot": k_root, "KPi": k_pi,
-    "KE": k_e, "KIsPrime": k_is_prime, "KNextPrime": k_next_prime, "KFrac": k_frac,
+    "KSig": k_sig, "KToBase": k_to_base, "KFromBase": k_from_base, "KRoot": k_root,
+    "KPi": lambda places, mode: constant(lambda: +mpmath.pi, places, mode),
+    "KE": lambda places, mode: constant(lambda: +mpmath.e, places, mode),
+    "KIsPrime": lambda n: f"#{is_prime(read_whole(n, 'n'))}", "KNextPrime": k_next_prime,
+    "KFrac": k_frac,
 })

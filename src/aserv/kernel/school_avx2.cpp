@@ -146,9 +146,8 @@ void makeShiftedCopies(Limb* copies, const Limb* shifted, std::size_t length) {
         const std::size_t first = (k + 1 > shortCount ? k + 1 - shortCount : 0) & ~(kLanes - 1);
         const std::size_t end = std::min(longCount, k + kLanes);
         __m256i sums[kLanes];  // NOLINT(modernize-avoid-c-arrays)
-#pragma GCC unroll 4
-        for (std::size_t u = 0; u < kLanes; ++u) {
-            sums[u] = _mm256_setzero_si256();
+        for (__m256i& sum : sums) {
+            sum = _mm256_setzero_si256();
         }
         for (std::size_t i = first; i < end; i += kLanes) {
             const Limb* at = copies + (k + kLanes - i);

@@ -155,11 +155,10 @@ TEST(KernelSchool, EverySchoolbookMatchesThePlainProduct) {
 // The vector schoolbooks are built wherever the vector paths are (x86-64, and 32-bit x86 with
 // SSE2) and run on every CPU that has their instructions; 32-bit builds without SSE2 have none.
 TEST(KernelSchool, VectorFormsRunWhereTheCpuHasThem) {
-    const bool cpuHasAvx2 =
 #if defined(__x86_64__) || defined(__i386__)
-        __builtin_cpu_supports("avx2") != 0;
+    const bool cpuHasAvx2 = __builtin_cpu_supports("avx2");
 #else
-        false;
+    const bool cpuHasAvx2 = false;
 #endif
     const bool built = KESTRUM_X86_VECTORS != 0;
     EXPECT_EQ(detail::avx2SchoolAvailable(), built && cpuHasAvx2);

@@ -132,7 +132,7 @@ void multiplyMagnitudes(std::u16string_view a, std::u16string_view b, std::u16st
     if (a.size() < b.size()) {
         std::swap(a, b);
     }
-    if (b.size() >= detail::kShortTransformDigits &&
+    if (b.size() >= detail::shortTransformDigits() &&
         detail::transformFits(detail::shortLimbsFor(a.size()), detail::shortLimbsFor(b.size()))) {
         multiplyByShortTransform(a, b, out);
         return;

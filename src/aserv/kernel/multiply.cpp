@@ -19,20 +19,34 @@ static_assert(kAvx512KaratsubaThreshold <= kAvx512SchoolLimbs + 1);
 
 enum class VectorSchool { kNone, kAvx2, kAvx512 };
 
-// The schoolbook this process uses at the leaves, chosen on first use, and the threshold above it.
+// The schoolbook this process uses at the leaves, chosen on first use, the threshold above it and
+// the transform thresholds that go with it (multiply.h).
 struct Leaves {
     VectorSchool vector;
     std::size_t karatsubaThreshold;
+    std::size_t transformThreshold = kTransformThreshold;
+    std::size_t shortTransformDigits = kShortTransformDigits;
 };
+
+// Beyond every operand: the transforms are not used.
+constexpr std::size_t kNoTransform = ~std::size_t{0};
+
+Leaves withTransforms(Leaves leaves) {
+    if (kNarrowWords && leaves.vector != VectorSchool::kNone) {
+        leaves.transformThreshold = kNoTransform;
+        leaves.shortTransformDigits = kNoTransform;
+    }
+    return leaves;
+}
 
 Leaves chooseLeaves() {
     if (avx512SchoolAvailable()) {
-        return {VectorSchool::kAvx512, kAvx512KaratsubaThreshold};
+        return withTransforms({VectorSchool::kAvx512, kAvx512KaratsubaThreshold});
     }
     if (avx2SchoolAvailable()) {
-        return {VectorSchool::kAvx2, kKaratsubaThreshold};
+        return withTransforms({VectorSchool::kAvx2, kKaratsubaThreshold});
     }
-    return {VectorSchool::kNone, kKaratsubaThreshold};
+    return withTransforms({VectorSchool::kNone, kKaratsubaThreshold});
 }
 
 const Leaves& leaves() {
@@ -190,6 +204,14 @@ std::size_t karatsubaThreshold() {
     return leaves().karatsubaThreshold;
 }
 
+std::size_t transformThreshold() {
+    return leaves().transformThreshold;
+}
+
+std::size_t shortTransformDigits() {
+    return leaves().shortTransformDigits;
+}
+
 std::size_t multiplyScratch(std::size_t na, std::size_t nb) {
     return nb < karatsubaThreshold() ? 0 : 6 * na + 256;
 }
@@ -198,7 +220,7 @@ void multiplyLimbs(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::s
                    Limb* scratch) {
     if (nb < karatsubaThreshold()) {
         multiplyLeaf(r, a, na, b, nb);
-    } else if (nb >= kTransformThreshold && transformFits(na, nb)) {
+    } else if (nb >= transformThreshold() && transformFits(na, nb)) {
         multiplyTransform(r, a, na, b, nb);
     } else if (2 * nb <= na + 1) {
         multiplyUnbalanced(r, a, na, b, nb, scratch);

@@ -19,8 +19,19 @@ inline constexpr std::size_t kAvx512KaratsubaThreshold = 65;
 std::size_t karatsubaThreshold();
 
 // From this many limbs in the shorter operand on, products that fit one number-theoretic
-// transform are computed by it.
+// transform are computed by it: in 64-bit builds, and in 32-bit builds whose leaves are the
+// column sums.
 inline constexpr std::size_t kTransformThreshold = 800;
+
+// The transform thresholds that this process uses, chosen with the schoolbook on first use: the
+// one above in limbs, and kShortTransformDigits (ntt.h) for digit texts; or, in 32-bit builds on
+// a vector schoolbook, none at all. There the transforms' products modulo primes near 2^62 are
+// built from four 32-bit products each, while the vector schoolbook's are 32-bit products in any
+// build, and Karatsuba on it is faster at every length up to the text limits (4 to 16 times in
+// kernel_bench: 16383 digits by 16383 took 184 us, against 795 us for the transform on 16-digit
+// limbs and 1280 us for the three-prime one).
+std::size_t transformThreshold();
+std::size_t shortTransformDigits();
 
 // Scratch limbs that multiplyLimbs needs for operands of na >= nb limbs.
 std::size_t multiplyScratch(std::size_t na, std::size_t nb);

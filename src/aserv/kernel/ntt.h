@@ -30,7 +30,8 @@ void multiplyTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
 // transforms are needed. Digits and result in base 10^16.
 
 // From this many digits in the shorter operand on (and while the product fits one transform),
-// digit texts are multiplied by this transform, read straight into base-10^16 limbs.
+// digit texts are multiplied by this transform, read straight into base-10^16 limbs (where
+// shortTransformDigits() in multiply.h says so).
 inline constexpr std::size_t kShortTransformDigits = 11'500;
 void multiplyTransformShort(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 

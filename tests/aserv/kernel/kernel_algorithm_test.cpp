@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "kernel/digits.h"
 #include "kernel/divide.h"
 #include "kernel/kernel.h"
 #include "kernel/limb.h"
 #include "kernel/multiply.h"
 #include "kernel/ntt.h"
+#include "kernel/school_avx2.h"
+#include "kernel/school_avx512.h"
 #include "operands.h"
 
 namespace kestrum::aserv::kernel::testing {
@@ -127,6 +130,47 @@ TEST(KernelAlgorithms, TransformAtItsLongestLengthWithAllNines) {
                                       detail::kTransformMaxLength / 2 + 1));
     EXPECT_FALSE(detail::transformFits(detail::kTransformMaxLength / 2 + 1,
                                        detail::kTransformMaxLength / 2 + 1));
+}
+
+// Both transforms called directly on all nines: 32-bit builds on a vector schoolbook multiply
+// with Karatsuba at every length, so the products above need not reach them.
+TEST(KernelAlgorithms, TransformsOnTheirOwnAtShortAndLongestLengths) {
+    struct Shape {
+        std::size_t na;
+        std::size_t nb;
+    };
+    // Limbs of each operand: one, a few, around a power of two, and the longest transform.
+    const Shape shapes[] = {{1, 1},     {3, 2},       {63, 64},     {511, 512},
+                            {700, 300}, {2048, 2048}, {2049, 2047}, {4000, 96}};
+    for (const Shape& s : shapes) {
+        SCOPED_TRACE(std::to_string(s.na) + " x " + std::to_string(s.nb) + " limbs");
+        ASSERT_TRUE(detail::transformFits(s.na, s.nb));
+        const std::vector<detail::Limb> a(s.na, detail::kBase - 1);
+        const std::vector<detail::Limb> b(s.nb, detail::kBase - 1);
+        std::vector<detail::Limb> r(s.na + s.nb);
+        detail::multiplyTransform(r.data(), a.data(), s.na, b.data(), s.nb);
+        const std::size_t longer = std::max(s.na, s.nb);
+        const std::size_t shorter = std::min(s.na, s.nb);
+        EXPECT_EQ(detail::limbsToText(r.data(), r.size()),
+                  ninesProduct(kLimb * longer, kLimb * shorter));
+        const std::vector<detail::Limb> x(s.na, detail::kShortBase - 1);
+        const std::vector<detail::Limb> y(s.nb, detail::kShortBase - 1);
+        detail::multiplyTransformShort(r.data(), x.data(), s.na, y.data(), s.nb);
+        std::u16string shortText;
+        detail::shortLimbsToText(r.data(), r.size(), shortText);
+        EXPECT_EQ(shortText, ninesProduct(detail::kShortLimbDigits * longer,
+                                          detail::kShortLimbDigits * shorter));
+    }
+}
+
+// 64-bit builds use the transforms from fixed lengths on; 32-bit builds keep them for the
+// column sums only.
+TEST(KernelAlgorithms, TransformThresholdsFollowTheLeaves) {
+    const bool none =
+        detail::kNarrowWords && (detail::avx2SchoolAvailable() || detail::avx512SchoolAvailable());
+    EXPECT_EQ(detail::transformThreshold(), none ? ~std::size_t{0} : detail::kTransformThreshold);
+    EXPECT_EQ(detail::shortTransformDigits(),
+              none ? ~std::size_t{0} : detail::kShortTransformDigits);
 }
 
 TEST(KernelAlgorithms, NinesProductsAtEveryLadderStep) {

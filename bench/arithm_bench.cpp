@@ -6,7 +6,9 @@
 // defaults, as a client's process does; KESTRUM_BENCH_NO_TRIM=1 keeps glibc from giving the top of
 // the heap back between calls.
 //
-// Usage: arithm_bench [path/to/peer_decimal.py]
+// Usage: arithm_bench [path/to/peer_decimal.py | --no-libmpdec]
+// --no-libmpdec leaves libmpdec out: GMP alone is the peer, as in the 32-bit x86 build
+// (scripts/bench-i686.sh), where the Python process would be a 64-bit one.
 #include <gmp.h>
 #include <malloc.h>
 
@@ -722,12 +724,18 @@ RunFigures measure(const std::string& script, std::vector<Workload> workloads) {
                    std::vector<KestrumTiming>(count),
                    std::vector<std::string>(count)};
     for (int round = 0; round < kRounds; ++round) {
-        std::printf(
-            "Round %d of %d: libmpdec through %s, then Kestrum, GMP and copies, in %zu "
-            "heap layouts ...\n",
-            round + 1, kRounds, script.c_str(), bench::kHeapLayouts.size());
+        if (script.empty()) {
+            std::printf("Round %d of %d: Kestrum, GMP and copies, in %zu heap layouts ...\n",
+                        round + 1, kRounds, bench::kHeapLayouts.size());
+        } else {
+            std::printf(
+                "Round %d of %d: libmpdec through %s, then Kestrum, GMP and copies, in %zu "
+                "heap layouts ...\n",
+                round + 1, kRounds, script.c_str(), bench::kHeapLayouts.size());
+        }
         std::fflush(stdout);
-        const LayoutSeconds decimal = timePeerDecimal(script, run.workloads);
+        const LayoutSeconds decimal =
+            script.empty() ? unsetSeconds(count) : timePeerDecimal(script, run.workloads);
         for (std::size_t l = 0; l < bench::kHeapLayouts.size(); ++l) {
             const bench::HeapLayout& layout = bench::kHeapLayouts[l];
             const std::unique_ptr<Arithm> product =
@@ -823,7 +831,9 @@ void printTable(const std::string& script, const char* only) {
                       [&](const Workload& w) { return w.name.find(only) == std::string::npos; });
     }
     const RunFigures run = measure(script, std::move(workloads));
-    if (std::none_of(run.mpdec.front().begin(), run.mpdec.front().end(), isSet)) {
+    if (script.empty()) {
+        std::printf("(libmpdec left out: GMP is the only peer)\n");
+    } else if (std::none_of(run.mpdec.front().begin(), run.mpdec.front().end(), isSet)) {
         std::printf("(the peer script gave no figures: libmpdec column left empty)\n");
     }
     std::printf("\nHeap layouts:");
@@ -964,8 +974,15 @@ void printWorstCases() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string script = argc > 1 ? argv[1] : KESTRUM_PEER_SCRIPT;
-    std::printf("Kestrum vs GMP %s and libmpdec (Python decimal)\n", gmp_version);
+    std::string script = argc > 1 ? argv[1] : KESTRUM_PEER_SCRIPT;
+    if (script == "--no-libmpdec") {
+        script.clear();
+    }
+    // The bitness of the build and of GMP's limbs: the 32-bit x86 build is timed against GMP for
+    // the same target.
+    std::printf("Kestrum (%zu-bit build) vs GMP %s (%d-bit limbs)%s\n", sizeof(void*) * 8,
+                gmp_version, mp_bits_per_limb,
+                script.empty() ? "" : " and libmpdec (Python decimal)");
     // glibc gives the top of the heap back to the system whenever more than 128 KiB of it is
     // free, and on this virtual machine every such trim costs a TLB flush of a few hundred
     // microseconds. Clients run with that default, so the benchmark does too unless asked.

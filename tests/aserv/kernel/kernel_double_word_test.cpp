@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <random>
 
 #include "kernel/limb.h"
 
@@ -95,6 +98,39 @@ TEST(KernelDoubleWord, DivisorGivesExactQuotientsUpToTheLargest) {
     std::uint64_t remainder = 0;
     EXPECT_EQ(kThree.divide(2, kMax, remainder), kMax);
     EXPECT_EQ(remainder, 2U);
+}
+
+// The reciprocal for the divisor normalised to n = d * 2^shift must be floor((2^128 - 1) / n) -
+// 2^64, as built at compile time bit by bit: at run time 64-bit builds take the 128-bit quotient,
+// 32-bit x86 builds two quotient digits of 32 bits.
+TEST(KernelDoubleWord, DivisorReciprocalsAtRunTimeAreExact) {
+    // Divisors whose normalised words have low halves at the ends of their range and high halves
+    // at the ends and in the middle, where a quotient digit's first estimate is furthest off.
+    static constexpr std::array<std::uint64_t, 14> kDivisors{
+        1, 3, 10, 999'999'999, 0xFFFF'FFFF, 0x1'0000'0001, 0x8000'0000'0000'0000,
+        0x8000'0000'FFFF'FFFF, 0x8000'0001'0000'0000, 0xC000'0000'7FFF'FFFF,
+        0xFFFF'FFFF'0000'0000, kMax, 1'000'000'000'000'000'000, 999'999'999'999'999'999};
+    constexpr auto kAtCompileTime = [] {
+        std::array<std::uint64_t, kDivisors.size()> out{};
+        for (std::size_t i = 0; i < kDivisors.size(); ++i) {
+            out[i] = Divisor(kDivisors[i]).inverse();
+        }
+        return out;
+    }();
+    for (std::size_t i = 0; i < kDivisors.size(); ++i) {
+        EXPECT_EQ(Divisor(kDivisors[i]).inverse(), kAtCompileTime[i]) << kDivisors[i];
+    }
+    // Random divisors of every length: (2^64 + v) n <= 2^128 - 1 < (2^64 + v + 1) n.
+    std::mt19937_64 random(20261208);
+    for (int i = 0; i < 200'000; ++i) {
+        const std::uint64_t d = std::max(std::uint64_t{1}, random() >> (random() % 64));
+        const Divisor divisor(d);
+        const std::uint64_t n = d << divisor.shift();
+        ASSERT_EQ(n >> 63, 1U) << d;
+        const Wide product = mulWide(divisor.inverse(), n);
+        ASSERT_LE(highWord(product), ~n) << d;
+        ASSERT_TRUE(product + Wide{n} > makeWide(~n, kMax)) << d;
+    }
 }
 
 struct HalvesCase {

@@ -829,6 +829,10 @@ void printTable(const std::string& script, const char* only) {
     if (only != nullptr) {
         std::erase_if(workloads,
                       [&](const Workload& w) { return w.name.find(only) == std::string::npos; });
+        if (workloads.empty()) {
+            std::printf("No workload name holds \"%s\".\n", only);
+            return;
+        }
     }
     const RunFigures run = measure(script, std::move(workloads));
     if (script.empty()) {

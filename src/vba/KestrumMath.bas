@@ -20,6 +20,10 @@ Option Explicit
 Private kestrumArithm
 ' The odd primes below KM_SIEVE_LIMIT and products of runs of them, made on first use.
 Private kmPrimes, kmGroupProducts, kmGroupFirst
+' ln 10 to kmLnTenDigits digits, kept once computed.
+Private kmLnTen, kmLnTenDigits
+' Pi to kmPiDigits digits, kept once computed.
+Private kmPiText, kmPiDigits
 
 Private Const KM_SOURCE = "KestrumMath"
 Private Const KM_MAX_TEXT = 32766
@@ -599,6 +603,148 @@ Public Function KFrac(a, maxDen)
     result = KmSigned(p1, neg) & "/" & q1
     If Len(result) > KM_MAX_TEXT Then KmTooLong "KFrac"
     KFrac = result
+End Function
+
+' The natural logarithm of a > 0, rounded to places fraction digits (places >= 0).
+Public Function KLn(a, places, Optional mode = "HALF_UP")
+    Dim x, xs, p, md, side, guard, approx, result
+    KmStart
+    KmRead "KLn", "a", a, x, xs
+    p = KmReadPlaces("KLn", places)
+    md = KmMode("KLn", mode)
+    If KmIsNegative(x) Or x = "0" Then KmRefuse "KLn", "a", "is not positive"
+    KmCheckWorking "KLn", p + KM_GUARD
+    side = KmCompareOne(x, xs)
+    If side = 0 Then
+        KLn = "0"
+        Exit Function
+    End If
+    guard = KM_GUARD
+    Do
+        KmCheckWorking "KLn", p + guard + 20
+        approx = KmLnFixed(x, xs, p + guard)
+        If side < 0 Then approx = kestrumArithm.isub("0", approx)
+        If KmRoundKnown(approx, 2, guard, p, md, side < 0, result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KLn = result
+End Function
+
+' The base-10 logarithm of a > 0, rounded to places fraction digits (places >= 0).
+Public Function KLog10(a, places, Optional mode = "HALF_UP")
+    Dim x, xs, p, md
+    KmStart
+    KmRead "KLog10", "a", a, x, xs
+    p = KmReadPlaces("KLog10", places)
+    md = KmMode("KLog10", mode)
+    If KmIsNegative(x) Or x = "0" Then KmRefuse "KLog10", "a", "is not positive"
+    KLog10 = KmLogRound("KLog10", x, xs, "10", 0, p, md)
+End Function
+
+' The logarithm of a > 0 to the base > 0, base <> 1, rounded to places fraction digits.
+Public Function KLog(a, base, places, Optional mode = "HALF_UP")
+    Dim x, xs, y, ys, p, md
+    KmStart
+    KmRead "KLog", "a", a, x, xs
+    KmRead "KLog", "base", base, y, ys
+    p = KmReadPlaces("KLog", places)
+    md = KmMode("KLog", mode)
+    If KmIsNegative(x) Or x = "0" Then KmRefuse "KLog", "a", "is not positive"
+    If KmIsNegative(y) Or y = "0" Then KmRefuse "KLog", "base", "is not positive"
+    If KmCompareOne(y, ys) = 0 Then KmRefuse "KLog", "base", "is 1"
+    KLog = KmLogRound("KLog", x, xs, y, ys, p, md)
+End Function
+
+' e to the power a, rounded to places fraction digits (places >= 0).
+Public Function KExp(a, places, Optional mode = "HALF_UP")
+    Dim x, xs, p, md, estimate
+    KmStart
+    KmRead "KExp", "a", a, x, xs
+    p = KmReadPlaces("KExp", places)
+    md = KmMode("KExp", mode)
+    KmCheckWorking "KExp", p + KM_GUARD
+    If x = "0" Then
+        KExp = "1"
+        Exit Function
+    End If
+    estimate = KmLog10Mag(x, xs)
+    If estimate > 6 Then
+        estimate = 1E+300
+    Else
+        estimate = 10 ^ estimate
+    End If
+    If KmIsNegative(x) Then estimate = -estimate
+    KExp = KmExpRound("KExp", x, xs, "", 0, estimate, False, p, md)
+End Function
+
+' a to the power b, rounded to places fraction digits (places >= 0). a > 0 takes any b; 0 to a
+' positive b is 0, to 0 is 1 and to a negative b is a division by zero; a < 0 needs a whole b.
+Public Function KPower(a, b, places, Optional mode = "HALF_UP")
+    Dim x, xs, y, ys, p, md, neg, common, num, den, k, c, shifted, root, result
+    Dim lnA, magA, estimate
+    KmStart
+    KmRead "KPower", "a", a, x, xs
+    KmRead "KPower", "b", b, y, ys
+    p = KmReadPlaces("KPower", places)
+    md = KmMode("KPower", mode)
+    If x = "0" Then
+        If KmIsNegative(y) Then
+            Err.Raise 11, KM_SOURCE, "KPower: argument a is zero and b is negative (division by zero)"
+        End If
+        If y = "0" Then KPower = "1" Else KPower = "0"
+        Exit Function
+    End If
+    If y = "0" Then
+        KPower = "1"
+        Exit Function
+    End If
+    neg = False
+    If KmIsNegative(x) Then
+        If ys > 0 Then KmRefuse "KPower", "b", "is not whole while a is negative"
+        neg = KmIsOdd(y)
+        x = KmMagnitude(x)
+    End If
+    KmCheckWorking "KPower", p + KM_GUARD
+    If x = "1" And xs = 0 Then
+        KPower = KmSigned("1", neg)
+        Exit Function
+    End If
+    ' b = num / k in lowest terms. a^b is a decimal exactly when a has a k-th root r that is
+    ' one, and then a^b = r^num: r * 10^c with c = ceil(xs / k) is whole.
+    num = y
+    k = 1
+    If ys > 0 Then
+        common = KmGcd(KmMagnitude(y), KmShift("1", ys))
+        den = KmQuotient(KmShift("1", ys), common)
+        num = KmQuotient(y, common)
+        k = 0
+        If Len(den) <= 6 Then k = CLng(den)
+    End If
+    If k > 0 Then
+        c = (xs + k - 1) \ k
+        If Len(x) + CDbl(c) * k - xs <= KM_MAX_TEXT Then
+            shifted = KmShift(x, c * k - xs)
+            If KmExactRoot(shifted, k, root) Then
+                If KmExactPower(root, c, num, neg, p, md, result) Then
+                    KPower = result
+                    Exit Function
+                End If
+            End If
+        End If
+    End If
+    ' A positive power n of a short a with a small k: the k-th root of a^n, as KRoot gives it.
+    If k > 0 And k <= 100 And Not neg And Not KmIsNegative(num) And Len(num) <= 5 Then
+        If CDbl(Len(x)) * CLng(num) + CDbl(k) * (p + 1) + xs * CDbl(num) < KM_MAX_TEXT Then
+            KPower = KRoot(KmFormat(KmPower(x, CLng(num)), xs * CLng(num)), k, p, md)
+            Exit Function
+        End If
+    End If
+    ' Otherwise a^b = e^(b ln a), estimated first: out of range, tiny, or computed.
+    KmLnEstimate x, xs, lnA, magA
+    estimate = KmLog10Mag(y, ys) + magA
+    If estimate > 6 Then estimate = 1E+300 Else estimate = 10 ^ estimate
+    If KmIsNegative(y) Xor (KmCompareOne(x, xs) < 0) Then estimate = -estimate
+    KPower = KmExpRound("KPower", x, xs, y, ys, estimate, neg, p, md)
 End Function
 
 ' ---------------------------------------------------------------------------------------------
@@ -1222,6 +1368,553 @@ Private Function KmEFixed(w)
     q = "" : r = "" : er = 0
     kestrumArithm.idiv nums(0) & String(w, "0"), dens(0), q, r, er
     KmEFixed = kestrumArithm.iadd("1" & String(w, "0"), q)
+End Function
+
+' ---------------------------------------------------------------------------------------------
+' Logarithms and powers. Fixed-point numbers as above: a signed integer text A stands for
+' A / 10^w.
+' ---------------------------------------------------------------------------------------------
+
+' A places argument: whole, >= 0.
+Private Function KmReadPlaces(fn, places)
+    Dim p
+    p = KmReadCount(fn, "places", places)
+    If p < 0 Then KmRefuse fn, "places", "is negative"
+    KmReadPlaces = p
+End Function
+
+' The signed integer text t without its last count digits (cut toward zero); a negative count
+' appends zeros.
+Private Function KmCut(t, count)
+    Dim d
+    If count <= 0 Then
+        KmCut = KmShift(t, -count)
+        Exit Function
+    End If
+    d = KmMagnitude(t)
+    If Len(d) <= count Then
+        KmCut = "0"
+    Else
+        KmCut = KmSigned(Left(d, Len(d) - count), KmIsNegative(t))
+    End If
+End Function
+
+Private Function KmQuotient(x, y)
+    Dim q, r, er
+    q = "" : r = "" : er = 0
+    kestrumArithm.idiv x, y, q, r, er
+    KmQuotient = q
+End Function
+
+' log10 |x / 10^xs| as a Double, from the first 15 digits; x is not zero.
+Private Function KmLog10Mag(x, xs)
+    Dim d
+    d = KmMagnitude(x)
+    If Len(d) > 15 Then
+        KmLog10Mag = Log(CDbl(Left(d, 15))) / Log(10) + Len(d) - 15 - xs
+    Else
+        KmLog10Mag = Log(CDbl(d)) / Log(10) - xs
+    End If
+End Function
+
+' -1, 0 or 1 as the positive x / 10^xs is less than, equal to or greater than 1.
+Private Function KmCompareOne(x, xs)
+    KmCompareOne = kestrumArithm.icomp(x, KmShift("1", xs))
+End Function
+
+' ln of the positive x / 10^xs as a Double (lnv, 0 when it underflows) and log10 |ln| (magnitude),
+' both to about 12 digits; near 1 from the series of ln(1 + d).
+Private Sub KmLnEstimate(x, xs, lnv, magnitude)
+    Dim d, dm, dv
+    d = kestrumArithm.isub(x, KmShift("1", xs))
+    dm = KmLog10Mag(d, xs)
+    If dm < -4 Then
+        If dm < -300 Then
+            lnv = 0
+            magnitude = dm
+            Exit Sub
+        End If
+        dv = 10 ^ dm
+        If KmIsNegative(d) Then dv = -dv
+        lnv = dv - dv * dv / 2 + dv * dv * dv / 3
+    Else
+        lnv = KmLog10Mag(x, xs) * Log(10)
+    End If
+    magnitude = Log(Abs(lnv)) / Log(10)
+End Sub
+
+' A value in (0, half a unit of the last place) with the sign neg, rounded to places digits.
+Private Function KmTiny(neg, places, md)
+    KmTiny = KmFinish("0", neg, KmRoundsAway(md, neg, -1, True, "0"), places)
+End Function
+
+' KmRoundNear for a value whose sign is known to be neg: an approximation of its magnitude that
+' may fall below 0 still decides when the whole interval lies below half a unit.
+Private Function KmRoundKnown(approx, bound, guard, places, md, neg, result)
+    KmRoundKnown = False
+    If KmIsNegative(kestrumArithm.isub(approx, CStr(bound))) Then
+        If kestrumArithm.icomp(kestrumArithm.iadd(approx, CStr(bound)), _
+                "5" & String(guard - 1, "0")) < 0 Then
+            result = KmTiny(neg, places, md)
+            KmRoundKnown = True
+        End If
+    Else
+        KmRoundKnown = KmRoundNear(approx, bound, guard, places, md, neg, result)
+    End If
+End Function
+
+' Whether the positive integer x is a k-th power; root is its k-th root then. A root of 2 or
+' more makes x at least 2^k long.
+Private Function KmExactRoot(x, k, root)
+    KmExactRoot = False
+    If x = "1" Then
+        root = "1"
+        KmExactRoot = True
+    ElseIf k = 1 Then
+        root = x
+        KmExactRoot = True
+    ElseIf k <= 3.33 * Len(x) + 1 Then
+        root = KmIroot(x, k)
+        KmExactRoot = KmPower(root, k) = x
+    End If
+End Function
+
+' (r / 10^rs)^e for a positive integer r and a signed whole e, negative when neg, rounded to
+' places: True and the text in result when it is computed exactly, False when its digits would
+' be too many (the caller approximates it; no such power lies on a rounding boundary).
+Private Function KmExactPower(r, rs, e, neg, places, md, result)
+    Dim n, power
+    KmExactPower = False
+    If r = "1" And rs = 0 Then
+        result = KmSigned("1", neg)
+        KmExactPower = True
+        Exit Function
+    End If
+    If Len(KmMagnitude(e)) > 6 Then Exit Function
+    n = CLng(KmMagnitude(e))
+    If CDbl(Len(r)) * n > KM_MAX_TEXT Or CDbl(rs) * n + places > KM_MAX_TEXT Then Exit Function
+    power = KmPower(r, n)
+    If KmIsNegative(e) Then
+        result = KDiv(KmSigned(KmShift("1", rs * n), neg), power, places, md)
+    Else
+        result = KmRoundTo(KmSigned(power, neg), rs * n, places, md)
+    End If
+    KmExactPower = True
+End Function
+
+' e^(x / 10^xs), or with y given e^((y / 10^ys) ln(x / 10^xs)) for x > 0, rounded to places:
+' estimate is the exponent as a Double (1E+300 or -1E+300 when far out of range). A value below
+' 10^-(places + 3) rounds as a tiny one; the approximation e^t carries the integer digits of the
+' value besides places + guard fraction digits, and t = y ln x carries as many more as y has
+' whole digits.
+Private Function KmExpRound(fn, x, xs, y, ys, estimate, neg, places, md)
+    Dim digits, guard, w, t, ts, whole, result
+    KmCheckWorking fn, places + KM_GUARD
+    If estimate < -(places + 3) * Log(10) Then
+        KmExpRound = KmTiny(neg, places, md)
+        Exit Function
+    End If
+    If estimate / Log(10) >= KM_MAX_TEXT Then KmTooLong fn
+    digits = 0
+    If estimate > 0 Then digits = Int(estimate / Log(10) + 0.000001) + 1
+    guard = KM_GUARD
+    Do
+        w = places + guard
+        If 2 * (w + 2 * CDbl(digits) + 12) + 40 > KM_MAX_TEXT Then
+            Err.Raise 6, KM_SOURCE, fn & ": the result's whole digits and places need working " & _
+                "numbers longer than 32766 digits"
+        End If
+        If y = "" Then
+            t = x
+            ts = xs
+        Else
+            whole = Len(KmMagnitude(y)) - ys
+            If whole < 1 Then whole = 1
+            ts = w + digits + whole + 3
+            KmCheckWorking fn, ts + 10
+            t = KmCut(kestrumArithm.imult(y, KmLnFixed(x, xs, ts)), ys)
+        End If
+        If KmRoundNear(KmExpFixed(t, ts, w, digits), 3, guard, places, md, neg, result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KmExpRound = result
+End Function
+
+' log_b a for positive a = x / 10^xs and b = y / 10^ys <> 1, rounded to places. Rational logs
+' (a and b powers of one rational) come out exactly; otherwise ln a / ln b with enough digits
+' that the quotient is within 2 units: |ln b| >= 10^-small and |ln a| < 10^large.
+Private Function KmLogRound(fn, x, xs, y, ys, places, md)
+    Dim sideA, sideB, i, j, lnA, magA, lnB, magB, large, small, guard, w, f, q, result
+    KmCheckWorking fn, places + KM_GUARD
+    sideA = KmCompareOne(x, xs)
+    If sideA = 0 Then
+        KmLogRound = "0"
+        Exit Function
+    End If
+    sideB = KmCompareOne(y, ys)
+    KmLnEstimate x, xs, lnA, magA
+    KmLnEstimate y, ys, lnB, magB
+    If KmLogRatio(x, xs, y, ys, magA - magB, (sideA < 0) Xor (sideB < 0), i, j) Then
+        KmLogRound = KDiv(i, j, places, md)
+        Exit Function
+    End If
+    large = Int(magA) + 1
+    If large < 0 Then large = 0
+    small = 1 - Int(magB)
+    If small < 0 Then small = 0
+    guard = KM_GUARD
+    Do
+        w = places + guard
+        f = w + large + 2 * small + 3
+        KmCheckWorking fn, f + large + 20
+        q = KmQuotient(KmShift(KmMagnitude(KmLnFixed(x, xs, f)), w), _
+            KmMagnitude(KmLnFixed(y, ys, f)))
+        If KmRoundKnown(q, 2, guard, places, md, (sideA < 0) Xor (sideB < 0), result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KmLogRound = result
+End Function
+
+' Whether log_b a is the rational i / j: then a = r^i and b = r^j for a rational r. The
+' candidate is the first convergent of the continued fraction of |log_b a| (10^ratio, from
+' the estimates) within 10^-9 of it, checked by exact roots of the numerators and denominators.
+Private Function KmLogRatio(x, xs, y, ys, ratio, neg, i, j)
+    Dim t, rest, p0, q0, p1, q1, whole, p2, q2, an, ad, bn, bd, rn, rd, sn, sd
+    KmLogRatio = False
+    If Abs(ratio) > 6 Then Exit Function
+    t = 10 ^ ratio
+    rest = t
+    p0 = 1 : q0 = 0 : p1 = Int(rest) : q1 = 1
+    Do While Abs(t - p1 / q1) > 0.000000001 * t
+        rest = rest - Int(rest)
+        If rest < 0.000000000001 Then Exit Do
+        rest = 1 / rest
+        whole = Int(rest)
+        p2 = whole * p1 + p0
+        q2 = whole * q1 + q0
+        If q2 > 100000 Or p2 > 100000 Then Exit Function
+        p0 = p1 : q0 = q1 : p1 = p2 : q1 = q2
+    Loop
+    If p1 = 0 Or Abs(t - p1 / q1) > 0.000000001 * t Then Exit Function
+    KmReduced x, xs, an, ad
+    KmReduced y, ys, bn, bd
+    If neg Then
+        rn = an
+        an = ad
+        ad = rn
+    End If
+    If Not KmExactRoot(an, p1, rn) Then Exit Function
+    If Not KmExactRoot(ad, p1, rd) Then Exit Function
+    If Not KmExactRoot(bn, q1, sn) Then Exit Function
+    If Not KmExactRoot(bd, q1, sd) Then Exit Function
+    If rn <> sn Or rd <> sd Then Exit Function
+    i = KmSigned(CStr(p1), neg)
+    j = CStr(q1)
+    KmLogRatio = True
+End Function
+
+' The positive x / 10^xs as num / den in lowest terms.
+Private Sub KmReduced(x, xs, num, den)
+    Dim common
+    den = KmShift("1", xs)
+    common = KmGcd(x, den)
+    num = KmQuotient(x, common)
+    den = KmQuotient(den, common)
+End Sub
+
+' ln(x / 10^xs) * 10^w within 2 units for a positive x: by the AGM where its working numbers fit
+' (KmLnAgm), otherwise ln m + k ln 10 with m = x / 10^(Len - 1) in [1, 10) by Newton's iteration.
+Private Function KmLnFixed(x, xs, w)
+    Dim k, wk, t
+    If KmAgmFits(w + 8) Then
+        KmLnFixed = KmLnAgm(x, xs, w)
+        Exit Function
+    End If
+    k = Len(x) - 1 - xs
+    wk = w + Len(CStr(Abs(k))) + 2
+    t = KmLnNewton(x, Len(x) - 1, wk)
+    If k <> 0 Then t = kestrumArithm.iadd(t, kestrumArithm.imult(CStr(k), KmLn10(wk)))
+    KmLnFixed = KmCut(t, wk - w)
+End Function
+
+' ln 10 * 10^w within 2 units, kept for later calls: ln(10^q) / q from the AGM where it fits.
+Private Function KmLn10(w)
+    Dim q, f
+    If kmLnTenDigits < w Then
+        If KmAgmFits(w + 12) Then
+            q = (w + 12) \ 2 + 8
+            f = (w + 12) + q + 12
+            kmLnTen = KmQuotient(KmAgmLn(KmShift("4", f - q), f, w + 12), CStr(q))
+        Else
+            kmLnTen = KmLnNewton("10", 0, w + 10)
+        End If
+        kmLnTenDigits = w + 10
+        kmLnTen = KmCut(kmLnTen, 2)
+    End If
+    KmLn10 = KmCut(kmLnTen, kmLnTenDigits - w)
+End Function
+
+' Whether the AGM works for w digits: it holds numbers of 1.5 w digits and their products.
+Private Function KmAgmFits(w)
+    KmAgmFits = 2 * (w + w \ 2 + 30) + 40 <= KM_MAX_TEXT
+End Function
+
+' ln(x / 10^xs) * 10^w within 2 units for a positive x: ln s = pi / (2 AGM(1, 4 / s)) within
+' 10^-(w + 10) for s = x * 10^m >= 10^h, h = w / 2 + 8, and ln x = ln s - m ln 10. 4 / s is held
+' to f = w + h + 12 digits, so that it is known to w + 11 significant digits.
+Private Function KmLnAgm(x, xs, w)
+    Dim h, f, v, vs, k, m, t
+    h = w \ 2 + 8
+    f = w + h + 12
+    v = x
+    vs = xs
+    If Len(v) > f + 5 Then
+        vs = vs - (Len(v) - (f + 5))
+        v = Left(v, f + 5)
+    End If
+    k = Len(v) - 1 - vs
+    m = h - k
+    ' 4 / s * 10^f = 4 * 10^(f - m + vs) / v, and f - m + vs = f - h + Len(v) - 1.
+    t = KmAgmLn(KmQuotient(KmShift("4", f - h + Len(v) - 1), v), f, w + Len(CStr(Abs(m))) + 2)
+    t = kestrumArithm.isub(t, kestrumArithm.imult(CStr(m), KmLn10(w + Len(CStr(Abs(m))) + 2)))
+    KmLnAgm = KmCut(t, Len(CStr(Abs(m))) + 2)
+End Function
+
+' pi / (2 AGM(1, b / 10^f)) * 10^w within a unit, for b / 10^f <= 4 * 10^-(w / 2 + 8) known to
+' w + 11 significant digits. The square root of a b starts Newton's iteration at (a + b) / 2,
+' above it, once a and b are near; the loop ends when they differ in the last two digits only.
+Private Function KmAgmLn(b0, f, w)
+    Dim a, b, mean, product
+    a = "1" & String(f, "0")
+    b = b0
+    Do
+        mean = KmQuotient(kestrumArithm.iadd(a, b), "2")
+        product = kestrumArithm.imult(a, b)
+        If Len(a) - Len(b) > 1 Then b = KmIsqrt(product) Else b = KmSqrtBelow(product, mean)
+        a = mean
+        If Len(kestrumArithm.isub(a, b)) <= 2 Then Exit Do
+    Loop
+    ' pi * 10^(w + 16) * 10^f / (a + b): pi within 2 units of w + 16 digits, ln s below 10^5.
+    KmAgmLn = KmCut(KmQuotient(KmShift(KmPiConst(w + 16), f), kestrumArithm.iadd(a, b)), 16)
+End Function
+
+' The integer square root of x by Newton's iteration from guess >= it.
+Private Function KmSqrtBelow(x, guess)
+    Dim g, nxt
+    g = guess
+    Do
+        nxt = KmQuotient(kestrumArithm.iadd(g, KmQuotient(x, g)), "2")
+        If kestrumArithm.icomp(nxt, g) >= 0 Then Exit Do
+        g = nxt
+    Loop
+    KmSqrtBelow = g
+End Function
+
+' pi * 10^w within 2 units, kept for later calls.
+Private Function KmPiConst(w)
+    If kmPiDigits < w Then
+        kmPiText = KmPiFixed(w + 10)
+        kmPiDigits = w + 10
+    End If
+    KmPiConst = KmCut(kmPiText, kmPiDigits - w)
+End Function
+
+' ln(m) * 10^w within 2 units for m = mx / 10^ms in [1, 10]: Newton's iteration
+' y + m e^-y - 1 on ln m, from the Double logarithm (13 digits). An error e becomes e^2 / 2 and
+' less, so each step works at d + 5 digits where d is 2 * (digits known) - 6.
+Private Function KmLnNewton(mx, ms, w)
+    Dim m, s, wf, steps, count, d, i, f, y, ys, lead, e
+    m = mx
+    s = ms
+    If Len(m) > w + 3 Then
+        s = s - (Len(m) - (w + 3))
+        m = Left(m, w + 3)
+    End If
+    If m = "1" & String(Len(m) - 1, "0") And s = Len(m) - 1 Then
+        KmLnNewton = "0"
+        Exit Function
+    End If
+    wf = w
+    If wf < 20 Then wf = 20
+    ReDim steps(40)
+    count = 0
+    d = wf
+    Do
+        steps(count) = d
+        count = count + 1
+        If d <= 13 Then Exit Do
+        d = (d + 7) \ 2
+    Loop
+    If Len(m) > 15 Then lead = Left(m, 15) Else lead = m
+    y = CStr(Int((Log(CDbl(lead)) + (Len(m) - Len(lead) - s) * Log(10)) * 1E+13))
+    ys = 13
+    For i = count - 2 To 0 Step -1
+        f = steps(i) + 5
+        y = KmCut(y, ys - f)
+        ys = f
+        e = KmExpFixed(kestrumArithm.isub("0", y), f, f, 0)
+        y = kestrumArithm.iadd(y, kestrumArithm.isub(KmCut(kestrumArithm.imult(m, e), s), _
+            "1" & String(f, "0")))
+    Next
+    KmLnNewton = KmCut(y, ys - w)
+End Function
+
+' e^(x / 10^xs) * 10^w within 2 units, for e^(x / 10^xs) < 10^digits and |x / 10^xs| below about
+' 10^6. r = x / 2^s, |r| < 1/2 and less for more digits, is exact as x * 5^s / 10^(xs + s); it is cut to f digits and
+' split into the parts of its digits 1-2, 3-4, 5-8, 9-16, ...: e^r is the product of their
+' series, summed by binary splitting, and e^x is e^r squared s times. A relative error grows by
+' 2^s in the squarings, and the value has digits in front of the point: f = w + digits + 0.302 s
+' + 6 leaves it below a unit.
+Private Function KmExpFixed(x, xs, w, digits)
+    Dim size, s, f, r, neg, d, e, lo, hi, part, i
+    size = 0
+    If x <> "0" Then size = KmLog10Mag(x, xs)
+    ' Halvings until |r| < 10^-(1 + sqrt(w) / 8): more squarings, far fewer terms.
+    s = 0
+    Do While size >= -1 - Sqr(w + digits) / 8
+        size = size - Log(2) / Log(10)
+        s = s + 1
+    Loop
+    f = w + digits + Int(0.302 * s) + 6
+    r = KmCut(kestrumArithm.imult(KmCut(x, xs - (f + 2)), KmPower("5", s)), s + 2)
+    neg = KmIsNegative(r)
+    d = KmMagnitude(r)
+    If Len(d) < f Then d = String(f - Len(d), "0") & d
+    e = "1" & String(f, "0")
+    lo = 0
+    hi = 2
+    Do While lo < f
+        If hi > f Then hi = f
+        part = KmCanonical(Mid(d, lo + 1, hi - lo))
+        If part <> "0" Then
+            e = KmCut(kestrumArithm.imult(e, KmExpPart(KmSigned(part, neg), hi, f)), f)
+        End If
+        lo = hi
+        hi = hi * 2
+    Loop
+    For i = 1 To s
+        e = kestrumArithm.imult(e, e)
+        If Len(e) > f Then e = Left(e, Len(e) - f) Else e = "0"
+    Next
+    KmExpFixed = KmCut(e, f - w)
+End Function
+
+' e^(u / 10^v) * 10^f for |u / 10^v| < 1/2: 1 + the sum of the terms u^n / (n! 10^(v n)) for
+' n = 1 ... N, where the rest after N terms is below half a unit.
+Private Function KmExpPart(u, v, f)
+    Dim size, n, lo, hi
+    size = -KmLog10Mag(u, v)
+    ' The least n with n * size + log10(n!) >= f + 1, by bisection on Stirling's lower bound
+    ' of ln(n!).
+    lo = 0
+    hi = f + 2
+    Do While hi - lo > 1
+        n = (lo + hi) \ 2
+        If n * size + ((n + 0.5) * Log(n) - n + 0.9189) / Log(10) >= f + 1 Then hi = n Else lo = n
+    Loop
+    KmExpPart = kestrumArithm.iadd("1" & String(f, "0"), KmSeriesSum(0, u, v, hi - 1, f))
+End Function
+
+' The sum over n = 1 ... count of the products of a(j) / b(j) for j = 1 ... n, times 10^f
+' within a few units, by binary splitting: kind 0 has a(j) = u, b(j) = j * 10^v (e^x), kind 1
+' has a(j) = 2j u, b(j) = (2j + 1) v (Euler's series of the arctangent). Every a(j) / b(j) is
+' below 1 in magnitude. A run of terms is held as P = product of a, Q = product of b and T with
+' T / Q its sum; small factors are joined in Doubles first, neighbouring runs then pairwise
+' (P = P1 P2, Q = Q1 Q2, T = T1 Q2 + P1 T2) while Q stays within f / 2 digits, and the runs left
+' are summed in fixed point: S = T1 / Q1 + (P1 / Q1) (T2 / Q2 + ...).
+Private Function KmSeriesSum(kind, u, v, count, f)
+    Dim small, pp, qq, tt, parts, j, av, bv, pv, qv, tv, started, half, i, longest, total, part
+    Dim uv, vv, zeros
+    If count < 1 Then
+        KmSeriesSum = "0"
+        Exit Function
+    End If
+    ReDim pp(count)
+    ReDim qq(count)
+    ReDim tt(count)
+    parts = 0
+    If kind = 0 Then small = Len(KmMagnitude(u)) <= 7 And v <= 5 Else small = Len(u) <= 7 And Len(v) <= 7
+    If small Then
+        started = False
+        uv = CDbl(u)
+        If kind = 0 Then vv = 10 ^ v Else vv = CDbl(v)
+        For j = 1 To count
+            If kind = 0 Then
+                av = uv
+                bv = j * vv
+            Else
+                av = 2 * j * uv
+                bv = (2 * j + 1) * vv
+            End If
+            If started Then
+                If Abs(pv * av) < 4E+14 And qv * bv < 4E+14 And Abs(tv * bv) + Abs(pv * av) < 4E+14 Then
+                    tv = tv * bv + pv * av
+                    pv = pv * av
+                    qv = qv * bv
+                Else
+                    pp(parts) = CStr(pv)
+                    qq(parts) = CStr(qv)
+                    tt(parts) = CStr(tv)
+                    parts = parts + 1
+                    started = False
+                End If
+            End If
+            If Not started Then
+                pv = av
+                qv = bv
+                tv = av
+                started = True
+            End If
+        Next
+        pp(parts) = CStr(pv)
+        qq(parts) = CStr(qv)
+        tt(parts) = CStr(tv)
+        parts = parts + 1
+    Else
+        zeros = String(v, "0")
+        For j = 1 To count
+            If kind = 0 Then
+                pp(parts) = u
+                qq(parts) = j & zeros
+            Else
+                pp(parts) = kestrumArithm.imult(CStr(2 * j), u)
+                qq(parts) = kestrumArithm.imult(CStr(2 * j + 1), v)
+            End If
+            tt(parts) = pp(parts)
+            parts = parts + 1
+        Next
+    End If
+    Do While parts > 1
+        longest = 0
+        For i = 0 To parts - 1
+            If Len(qq(i)) > longest Then longest = Len(qq(i))
+        Next
+        If longest > f \ 2 Then Exit Do
+        half = parts \ 2
+        For i = 0 To half - 1
+            tt(i) = kestrumArithm.iadd(kestrumArithm.imult(tt(2 * i), qq(2 * i + 1)), _
+                kestrumArithm.imult(pp(2 * i), tt(2 * i + 1)))
+            pp(i) = kestrumArithm.imult(pp(2 * i), pp(2 * i + 1))
+            qq(i) = kestrumArithm.imult(qq(2 * i), qq(2 * i + 1))
+        Next
+        If parts Mod 2 = 1 Then
+            pp(half) = pp(parts - 1)
+            qq(half) = qq(parts - 1)
+            tt(half) = tt(parts - 1)
+            half = half + 1
+        End If
+        parts = half
+    Loop
+    total = "0"
+    For i = parts - 1 To 0 Step -1
+        part = KmQuotient(KmShift(tt(i), f), qq(i))
+        If i < parts - 1 Then
+            part = kestrumArithm.iadd(part, KmCut(kestrumArithm.imult( _
+                KmQuotient(KmShift(pp(i), f), qq(i)), total), f))
+        End If
+        total = part
+    Next
+    KmSeriesSum = total
 End Function
 
 ' ---------------------------------------------------------------------------------------------

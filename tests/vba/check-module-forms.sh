@@ -40,7 +40,17 @@ vbs: Public Function KRoot(a, n, places, mode)
 bas: Public Function KPi(places, Optional mode = "HALF_UP")
 vbs: Public Function KPi(places, mode)
 bas: Public Function KE(places, Optional mode = "HALF_UP")
-vbs: Public Function KE(places, mode)'
+vbs: Public Function KE(places, mode)
+bas: Public Function KLn(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KLn(a, places, mode)
+bas: Public Function KLog10(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KLog10(a, places, mode)
+bas: Public Function KLog(a, base, places, Optional mode = "HALF_UP")
+vbs: Public Function KLog(a, base, places, mode)
+bas: Public Function KExp(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KExp(a, places, mode)
+bas: Public Function KPower(a, b, places, Optional mode = "HALF_UP")
+vbs: Public Function KPower(a, b, places, mode)'
 [ "$changes" = "$expected" ] || fail "the .vbs differs from the .bas by:
 $changes"
 

@@ -15,7 +15,8 @@ from decimal import Decimal
 import oracle
 
 EMPTY = "\\E"
-MODE_FUNCTIONS = ("KDiv", "KRound", "KSqrt", "KSig", "KRoot", "KPi", "KE")
+MODE_FUNCTIONS = ("KDiv", "KRound", "KSqrt", "KSig", "KRoot", "KPi", "KE", "KLn", "KLog10", "KLog",
+                  "KExp", "KPower")
 # Random cases of each function, besides its ties, limits and errors.
 RANDOM_CASES = 1200
 MODES = list(oracle.MODES)
@@ -523,11 +524,58 @@ def fractions(table):
     table.add_errors("KFrac", ["0.75", "10"], whole_positions=(1,))
 
 
+def logarithms(table):
+    def places():
+        return str(rng.choice([rng.randint(0, 30), rng.randint(0, 30), rng.randint(0, 300)]))
+
+    for _ in range(100):
+        table.add("KLn", number(negative=False), places(), mode())
+        table.add("KLog10", number(negative=False), places(), mode())
+        table.add("KLog", number(rng.randint(1, 4), negative=False),
+                  number(rng.randint(1, 3), negative=False), places(), mode())
+        table.add("KExp", number(rng.randint(1, 3), rng.randint(0, 20)), places(), mode())
+        table.add("KPower", number(rng.randint(1, 3), negative=False),
+                  number(rng.randint(1, 2), rng.randint(0, 6)), places(), mode())
+        table.add("KPower", number(rng.randint(1, 2), rng.randint(0, 3)),
+                  whole_number(rng.randint(1, 2)), places(), mode())
+    # Exact values and ties, tiny values, values near 1 and large arguments, in every mode.
+    cases = [("KLn", "1", "5"), ("KExp", "0", "5"), ("KLog10", "1000", "2"),
+             ("KLog10", "0.001", "0"), ("KLog", "8", "2", "3"), ("KLog", "2", "4", "3"),
+             ("KLog", "10", "100", "0"), ("KLog", "0.125", "0.25", "1"), ("KLog", "2.25", "1.5", "0"),
+             ("KLog", "1", "7", "2"), ("KPower", "4", "0.5", "3"), ("KPower", "2.25", "0.5", "0"),
+             ("KPower", "16", "0.75", "0"), ("KPower", "-1.5", "3", "1"), ("KPower", "0.25", "-1.5", "0"),
+             ("KPower", "2", "-3", "2"), ("KPower", "0.0625", "0.25", "0"), ("KPower", "0.5", "100000", "5"),
+             ("KPower", "-0.5", "99999", "5"), ("KPower", "1.0001", "-98765.4321", "12"),
+             ("KPower", "3", "1000.5", "2"), ("KPower", "10", "0.0001", "40"), ("KExp", "-80000", "5"),
+             ("KExp", "-2302", "997"), ("KExp", "-2302", "1000"), ("KExp", "5000.5", "3"),
+             ("KExp", "0." + "0" * 40 + "1", "60"), ("KLn", "1." + "0" * 30 + "1", "40"),
+             ("KLn", "0." + "9" * 50, "40"), ("KLn", digits(600), "20"), ("KLn", "0." + "0" * 500 + "3", "8"),
+             ("KLog10", "1" + "0" * 900, "3"), ("KLog", "1." + "0" * 25 + "1", "1.0001", "5")]
+    for name in MODES:
+        for case in cases:
+            table.add(*case, name)
+    for function, argument in (("KLn", "7.5"), ("KLog10", "2"), ("KExp", "-1.25"), ("KExp", "30.5")):
+        for p in (1000, 2500):
+            table.add(function, argument, str(p + rng.randint(0, 99)), mode())
+    table.add("KPower", "2", "0.3", "1500", "")
+    table.add("KLog", "3", "7", "1200", "")
+    for case in (("KLn", "0"), ("KLn", "-1"), ("KLog10", "-0.5"), ("KLog", "0", "2"), ("KLog", "2", "1.0"),
+                 ("KLog", "2", "0"), ("KLog", "2", "-3"), ("KPower", "0", "-2"), ("KPower", "0", "2"),
+                 ("KPower", "0", "0"), ("KPower", "-8", "0.5"), ("KPower", "-8", "-1"), ("KExp", "80000"),
+                 ("KExp", "30000"), ("KExp", "9" * 40), ("KExp", "-" + "9" * 40), ("KPower", "10", "40000"),
+                 ("KPower", "2", "1" + "0" * 30), ("KPower", "0.5", "1" + "0" * 30), ("KLn", "2")):
+        for p in ("3", "-1", "20000", "1234567890"):
+            table.add(*case, p, "")
+    for function, arguments in (("KLn", ["2"]), ("KLog10", ["2"]), ("KLog", ["2", "3"]),
+                                ("KExp", ["2"]), ("KPower", ["2", "0.5"])):
+        table.add_errors(function, arguments + ["10", "UP"], whole_positions=(len(arguments),))
+
+
 def main():
     table = Table()
     for part in (arithmetic, division, comparison, rounding, powers, roots, number_theory,
                  counting, unary, lists, significant, bases, nth_roots, constants, primes,
-                 fractions):
+                 fractions, logarithms):
         part(table)
     with open(sys.argv[1], "w", encoding="ascii", newline="\n") as out:
         for line in table.lines:

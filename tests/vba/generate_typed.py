@@ -154,6 +154,13 @@ def main():
         checks.add(rng.choice(["KPi", "KE"]), [value, Typed("Empty", None)])
         checks.add("KNextPrime", [value])
         checks.add("KFrac", [value, Typed("CLng(100)", "100")])
+    for value in [value for value in TYPED if is_small(value.text)]:
+        checks.add(rng.choice(["KLn", "KLog10", "KExp"]), [value, Typed("CInt(5)", "5"), text("")])
+        checks.add("KLog", [Typed("CDbl(8)", "8"), value, Typed("CByte(3)", "3"), text("UP")])
+        checks.add("KPower", [value, Typed("CCur(0.5)", "0.5"), Typed("CLng(4)", "4"), text("")])
+    for value in small + REFUSED_VALUES:
+        checks.add(rng.choice(["KLn", "KLog10", "KExp"]), [Typed("CSng(2.5)", "2.5"), value, text("")])
+        checks.add("KPower", [Typed("CInt(2)", "2"), Typed("CDbl(1.5)", "1.5"), value, Typed("Empty", None)])
     for value in small + REFUSED_VALUES:
         checks.add("KToBase", [Typed("CLng(255)", "255"), value])
         checks.add("KRoot", [Typed("CCur(27)", "27"), value, Typed("CByte(2)", "2"), text("UP")])

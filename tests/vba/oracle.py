@@ -387,3 +387,100 @@ FUNCTIONS.update({
     "KIsPrime": lambda n: f"#{is_prime(read_whole(n, 'n'))}", "KNextPrime": k_next_prime,
     "KFrac": k_frac,
 })
+
+
+def transcendental(value, places, mode, exact=None, check=None):
+    """value() rounded to places digits from mpmath, 30 digits past the place kept and more for
+    whole digits; exact is the value as a Fraction when it is rational. check(p) raises the
+    module's error 6 for its working limits before anything is computed."""
+    p, rounding = read_count(places, "places"), read_mode(mode)
+    if 2 * (p + 10) + 40 > MAX_TEXT:
+        raise Failure(6)
+    if check:
+        check(p)
+    if exact is not None:
+        return normal(rounded(exact, p, rounding))
+    with mpmath.workdps(30):
+        rough = abs(value())
+        whole = max(0, int(mpmath.log10(rough)) + 2) if rough else 0
+    with mpmath.workdps(p + whole + 60):
+        v = value()
+        if abs(v) < mpmath.mpf(10) ** -(p + 5):  # rounds as any value so near zero does
+            return normal(rounded(Fraction(-1 if v < 0 else 1, 10 ** (p + 5)), p, rounding))
+        cut = int(mpmath.floor(abs(v) * mpmath.mpf(10) ** (p + 30)))
+    rest = cut % 10**30
+    if min(rest, 10**30 - rest, abs(rest - 5 * 10**29)) < 100:
+        raise Undecided()
+    return normal(rounded(Fraction((2 * cut + 1) * (-1 if v < 0 else 1), 2 * 10 ** (p + 30)),
+                          p, rounding))
+
+
+def positive(text, argument):
+    x = read(text, argument)
+    if x <= 0:
+        raise Failure(5, argument)
+    return Fraction(x)
+
+
+def k_ln(a, places, mode):
+    x = read(a, "a")
+    read_count(places, "places"), read_mode(mode)
+    x = positive(a, "a")
+    return transcendental(lambda: mpmath.log(mpmath.mpf(x.numerator) / x.denominator), places,
+                          mode, Fraction(0) if x == 1 else None)
+
+
+def k_log(a, base, places, mode):
+    read(a, "a"), read(base, "base"), read_count(places, "places"), read_mode(mode)
+    x, b = positive(a, "a"), positive(base, "base")
+    if b == 1:
+        raise Failure(5, "base")
+    value = lambda: mpmath.log(mpmath.mpf(x.numerator) / x.denominator) / \
+        mpmath.log(mpmath.mpf(b.numerator) / b.denominator)
+    with mpmath.workdps(40):
+        guess = Fraction(str(mpmath.nstr(value(), 30))).limit_denominator(1000)
+    exact = guess if abs(guess.numerator) <= 1000 and \
+        x ** guess.denominator == b ** guess.numerator else None
+    return transcendental(value, places, mode, exact)
+
+
+def exponential(exponent, places):
+    """Error 6 where KExp and KPower stop: a result of more than 32766 whole digits, or whole
+    digits and places whose working numbers pass the limit."""
+    digits = max(0, int(exponent / math.log(10)) + 1) if exponent < 10**6 else 10**6
+    if exponent / math.log(10) >= MAX_TEXT or 2 * (places + 10 + 2 * digits + 12) + 40 > MAX_TEXT:
+        raise Failure(6)
+
+
+def k_exp(a, places, mode):
+    x = read(a, "a")
+    return transcendental(lambda: mpmath.exp(mpmath.mpf(str(x))), places, mode,
+                          Fraction(1) if x == 0 else None, lambda p: exponential(float(x), p))
+
+
+def k_power(a, b, places, mode):
+    x, y = Fraction(read(a, "a")), Fraction(read(b, "b"))
+    read_count(places, "places")
+    read_mode(mode)
+    if x == 0:
+        if y < 0:
+            raise Failure(11)
+        return "1" if y == 0 else "0"
+    if x < 0 and y.denominator != 1:
+        raise Failure(5, "b")
+    sign = -1 if x < 0 and y.numerator % 2 else 1
+    root = integer_root(abs(x.numerator), y.denominator), integer_root(x.denominator, y.denominator)
+    exact = None
+    if Fraction(*root) ** y.denominator == abs(x) and abs(y.numerator) * len(str(x)) < 40000:
+        exact = sign * Fraction(*root) ** y.numerator
+    value = lambda: sign * mpmath.power(abs(mpmath.mpf(x.numerator) / x.denominator),
+                                        mpmath.mpf(y.numerator) / y.denominator)
+    estimate = float(y) * math.log(abs(x)) if abs(x) != 1 else 0.0
+    return transcendental(value, places, mode, exact,
+                          lambda p: exact is not None or exponential(estimate, p))
+
+
+FUNCTIONS.update({
+    "KLn": k_ln, "KLog10": lambda a, places, mode: k_log(a, "10", places, mode), "KLog": k_log,
+    "KExp": k_exp, "KPower": k_power,
+})

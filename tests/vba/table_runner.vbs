@@ -60,6 +60,11 @@ Function TableCall(fields)
         Case "KIsPrime": TableCall = KIsPrime(a)
         Case "KNextPrime": TableCall = KNextPrime(a)
         Case "KFrac": TableCall = KFrac(a, b)
+        Case "KLn": TableCall = KLn(a, b, c)
+        Case "KLog10": TableCall = KLog10(a, b, c)
+        Case "KLog": TableCall = KLog(a, b, c, d)
+        Case "KExp": TableCall = KExp(a, b, c)
+        Case "KPower": TableCall = KPower(a, b, c, d)
         Case Else: TableCall = "unknown function " & fields(0)
     End Select
 End Function

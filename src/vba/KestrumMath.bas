@@ -747,6 +747,54 @@ Public Function KPower(a, b, places, Optional mode = "HALF_UP")
     KPower = KmExpRound("KPower", x, xs, y, ys, estimate, neg, p, md)
 End Function
 
+' The arctangent of a, in (-pi/2, pi/2), rounded to places fraction digits (places >= 0).
+Public Function KAtn(a, places, Optional mode = "HALF_UP")
+    Dim x, xs, p, md
+    KmStart
+    KmRead "KAtn", "a", a, x, xs
+    p = KmReadPlaces("KAtn", places)
+    md = KmMode("KAtn", mode)
+    KmCheckWorking "KAtn", p + KM_GUARD
+    KAtn = KmAngleRound("KAtn", x, KmShift("1", xs), p, md)
+End Function
+
+' The angle of the point (x, y), in (-pi, pi], rounded to places fraction digits; x = y = 0 is
+' refused.
+Public Function KAtan2(y, x, places, Optional mode = "HALF_UP")
+    Dim u, us, v, vs, p, md
+    KmStart
+    KmRead "KAtan2", "y", y, u, us
+    KmRead "KAtan2", "x", x, v, vs
+    p = KmReadPlaces("KAtan2", places)
+    md = KmMode("KAtan2", mode)
+    If u = "0" And v = "0" Then KmRefuse "KAtan2", "x", "is zero and so is y"
+    KmCheckWorking "KAtan2", p + KM_GUARD
+    KmAlign u, us, v, vs
+    KAtan2 = KmAngleRound("KAtan2", u, v, p, md)
+End Function
+
+' The arcsine of a, |a| <= 1, in [-pi/2, pi/2], rounded to places fraction digits.
+Public Function KAsin(a, places, Optional mode = "HALF_UP")
+    Dim x, xs, p, md, c
+    KmStart
+    KmRead "KAsin", "a", a, x, xs
+    p = KmReadPlaces("KAsin", places)
+    md = KmMode("KAsin", mode)
+    c = KmCosine("KAsin", x, xs, p)
+    KAsin = KmAngleRound("KAsin", KmShift(x, c(1)), c(0), p, md)
+End Function
+
+' The arccosine of a, |a| <= 1, in [0, pi], rounded to places fraction digits.
+Public Function KAcos(a, places, Optional mode = "HALF_UP")
+    Dim x, xs, p, md, c
+    KmStart
+    KmRead "KAcos", "a", a, x, xs
+    p = KmReadPlaces("KAcos", places)
+    md = KmMode("KAcos", mode)
+    c = KmCosine("KAcos", x, xs, p)
+    KAcos = KmAngleRound("KAcos", c(0), KmShift(x, c(1)), p, md)
+End Function
+
 ' ---------------------------------------------------------------------------------------------
 ' Reading arguments. A number is held as a signed integer text in normal form and a scale:
 ' the value is the integer divided by 10^scale, and the integer has no trailing zero when the
@@ -1871,7 +1919,7 @@ Private Function KmSeriesSum(kind, u, v, count, f)
         tt(parts) = CStr(tv)
         parts = parts + 1
     Else
-        zeros = String(v, "0")
+        If kind = 0 Then zeros = String(v, "0")
         For j = 1 To count
             If kind = 0 Then
                 pp(parts) = u
@@ -1915,6 +1963,114 @@ Private Function KmSeriesSum(kind, u, v, count, f)
         total = part
     Next
     KmSeriesSum = total
+End Function
+
+' ---------------------------------------------------------------------------------------------
+' Angles
+' ---------------------------------------------------------------------------------------------
+
+' sqrt(1 - a^2) for a = x / 10^xs, |a| <= 1, as Array(root, g): root / 10^g within a unit, with
+' g = max(xs, places + 30) so that a is exact at that scale (a * 10^g = x * 10^(g - xs)).
+Private Function KmCosine(fn, x, xs, places)
+    Dim g, d
+    If kestrumArithm.icomp(KmMagnitude(x), KmShift("1", xs)) > 0 Then
+        KmRefuse fn, "a", "is outside -1 ... 1"
+    End If
+    KmCheckWorking fn, places + KM_GUARD
+    g = places + 30
+    If xs > g Then g = xs
+    d = kestrumArithm.isub(KmShift("1", 2 * xs), kestrumArithm.imult(x, x))
+    KmCosine = Array(KmIsqrt(KmShift(d, 2 * (g - xs))), g - xs)
+End Function
+
+' The angle of the point (v, u) (integers, not both 0) rounded to places: 0 exactly when u is 0
+' and v > 0, otherwise from KmAngleFixed, within 5 units.
+Private Function KmAngleRound(fn, u, v, places, md)
+    Dim guard, approx, result
+    If u = "0" And Not KmIsNegative(v) Then
+        KmAngleRound = "0"
+        Exit Function
+    End If
+    guard = KM_GUARD
+    Do
+        KmCheckWorking fn, places + guard + 20
+        approx = KmAngleFixed(u, v, places + guard)
+        If KmRoundKnown(KmMagnitude(approx), 5, guard, places, md, KmIsNegative(u), result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KmAngleRound = result
+End Function
+
+' atan2(u, v) * 10^w within 5 units, for integers u and v not both 0.
+Private Function KmAngleFixed(u, v, w)
+    Dim t
+    If v = "0" Then
+        KmAngleFixed = KmSigned(KmQuotient(KmPiConst(w), "2"), KmIsNegative(u))
+        Exit Function
+    End If
+    t = KmAtnFixed(u, v, w)
+    If KmIsNegative(v) Then
+        If KmIsNegative(u) Then
+            t = kestrumArithm.isub(t, KmPiConst(w))
+        Else
+            t = kestrumArithm.iadd(t, KmPiConst(w))
+        End If
+    End If
+    KmAngleFixed = t
+End Function
+
+' atan(n / d) * 10^w within 3 units, for integers n and d <> 0. With t = |n / d| (or |d / n| when
+' that is smaller: atan t = pi/2 - atan(1 / t)), r halvings t / (1 + sqrt(1 + t^2)) bring t below
+' 10^-(1 + sqrt(w) / 12); then atan t = atan c + atan((t - c) / (1 + t c)) where c is t cut to
+' 2, 4, 8, ... digits, each atan c from Euler's series. f = w + 0.302 r + 8 digits leave the
+' errors, times 2^r, below a unit.
+Private Function KmAtnFixed(n, d, w)
+    Dim r, f, one, nn, dd, inv, t, i, total, lo, hi, part, num, den
+    r = Int(3.33 * (1 + Sqr(w) / 12)) + 1
+    f = w + Int(0.302 * r) + 8
+    one = "1" & String(f, "0")
+    nn = KmMagnitude(n)
+    dd = KmMagnitude(d)
+    inv = kestrumArithm.icomp(nn, dd) > 0
+    If inv Then t = KmQuotient(KmShift(dd, f), nn) Else t = KmQuotient(KmShift(nn, f), dd)
+    For i = 1 To r
+        If t = "0" Then Exit For
+        ' sqrt(1 + t^2) <= 1 + t^2 / 2: Newton's iteration starts there.
+        num = kestrumArithm.imult(t, t)
+        den = KmSqrtBelow(kestrumArithm.iadd(KmShift(one, f), num), _
+            kestrumArithm.iadd(kestrumArithm.iadd(one, KmCut(num, f)), "1"))
+        t = KmQuotient(KmShift(t, f), kestrumArithm.iadd(one, den))
+    Next
+    total = "0"
+    lo = 0
+    hi = 2
+    Do While t <> "0"
+        If hi > f Then hi = f
+        part = KmCut(t, f - hi)
+        If part <> "0" Then
+            total = kestrumArithm.iadd(total, KmAtnPart(part, hi, f))
+            num = kestrumArithm.isub(t, KmShift(part, f - hi))
+            den = kestrumArithm.iadd(one, KmCut(kestrumArithm.imult(t, part), hi))
+            t = KmQuotient(KmShift(num, f), den)
+        End If
+        lo = hi
+        hi = hi * 2
+    Loop
+    total = kestrumArithm.imult(total, KmPower("2", r))
+    If inv Then total = kestrumArithm.isub(KmQuotient(KmPiConst(f), "2"), total)
+    KmAtnFixed = KmSigned(KmCut(total, f - w), KmIsNegative(n) Xor KmIsNegative(d))
+End Function
+
+' atan(c) * 10^f for c = u / 10^v in (0, 1/10): c / (1 + c^2) times Euler's series
+' sum (2n)!! / (2n + 1)!! y^n with y = c^2 / (1 + c^2) = u^2 / (u^2 + 10^(2v)).
+Private Function KmAtnPart(u, v, f)
+    Dim uu, vv, count, prefix
+    uu = kestrumArithm.imult(u, u)
+    vv = kestrumArithm.iadd(uu, KmShift("1", 2 * v))
+    count = Int((f + 2) / (KmLog10Mag(vv, 0) - KmLog10Mag(uu, 0))) + 1
+    prefix = KmQuotient(KmShift(u, v + f), vv)
+    KmAtnPart = KmCut(kestrumArithm.imult(prefix, kestrumArithm.iadd("1" & String(f, "0"), _
+        KmSeriesSum(1, uu, vv, count, f))), f)
 End Function
 
 ' ---------------------------------------------------------------------------------------------

@@ -50,7 +50,15 @@ vbs: Public Function KLog(a, base, places, mode)
 bas: Public Function KExp(a, places, Optional mode = "HALF_UP")
 vbs: Public Function KExp(a, places, mode)
 bas: Public Function KPower(a, b, places, Optional mode = "HALF_UP")
-vbs: Public Function KPower(a, b, places, mode)'
+vbs: Public Function KPower(a, b, places, mode)
+bas: Public Function KAtn(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KAtn(a, places, mode)
+bas: Public Function KAtan2(y, x, places, Optional mode = "HALF_UP")
+vbs: Public Function KAtan2(y, x, places, mode)
+bas: Public Function KAsin(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KAsin(a, places, mode)
+bas: Public Function KAcos(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KAcos(a, places, mode)'
 [ "$changes" = "$expected" ] || fail "the .vbs differs from the .bas by:
 $changes"
 

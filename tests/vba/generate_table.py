@@ -16,7 +16,7 @@ import oracle
 
 EMPTY = "\\E"
 MODE_FUNCTIONS = ("KDiv", "KRound", "KSqrt", "KSig", "KRoot", "KPi", "KE", "KLn", "KLog10", "KLog",
-                  "KExp", "KPower")
+                  "KExp", "KPower", "KAtn", "KAtan2", "KAsin", "KAcos")
 # Random cases of each function, besides its ties, limits and errors.
 RANDOM_CASES = 1200
 MODES = list(oracle.MODES)
@@ -571,11 +571,47 @@ def logarithms(table):
         table.add_errors(function, arguments + ["10", "UP"], whole_positions=(len(arguments),))
 
 
+def angles(table):
+    def places():
+        return str(rng.choice([rng.randint(0, 30), rng.randint(0, 30), rng.randint(0, 300)]))
+
+    def unit():  # a number in [-1, 1]
+        return rng.choice(["", "-"]) + "0." + digits(rng.randint(1, 25), lead_zero_ok=True)
+
+    for _ in range(70):
+        table.add("KAtn", number(), places(), mode())
+        table.add("KAtan2", number(), number(), places(), mode())
+        table.add("KAsin", unit(), places(), mode())
+        table.add("KAcos", unit(), places(), mode())
+    cases = [("KAtn", "0", "5"), ("KAtn", "1", "3"), ("KAtn", "-1", "3"), ("KAtn", "0." + "0" * 30 + "7", "50"),
+             ("KAtn", "9" * 60, "5"), ("KAtn", "-123456.789", "20"), ("KAtan2", "0", "5", "3"),
+             ("KAtan2", "0", "-5", "3"), ("KAtan2", "3", "0", "3"), ("KAtan2", "-3", "0", "3"),
+             ("KAtan2", "-1", "-1", "10"), ("KAtan2", "0." + "0" * 40 + "1", "-1", "30"),
+             ("KAtan2", "-0." + "0" * 40 + "1", "-1", "30"), ("KAtan2", "1" + "0" * 50, "-7", "20"),
+             ("KAsin", "0", "2"), ("KAsin", "1", "8"), ("KAsin", "-1", "8"), ("KAsin", "0.5", "12"),
+             ("KAsin", "0." + "9" * 40, "30"), ("KAcos", "1", "4"), ("KAcos", "-1", "4"), ("KAcos", "0", "4"),
+             ("KAcos", "0.5", "12"), ("KAcos", "-0." + "9" * 40, "30"), ("KAcos", "0." + "9" * 40, "30")]
+    for name in MODES:
+        for case in cases:
+            table.add(*case, name)
+    for function, arguments in (("KAtn", ["0.5"]), ("KAtan2", ["-2", "-3"]), ("KAsin", ["0.3"]),
+                                ("KAcos", ["-0.7"])):
+        for p in (1000, 2500):
+            table.add(function, *arguments, str(p + rng.randint(0, 99)), mode())
+        for p in ("-1", "20000"):
+            table.add(function, *arguments, p, "")
+        table.add_errors(function, arguments + ["10", "UP"], whole_positions=(len(arguments),))
+    for case in (("KAsin", "1.0000001"), ("KAsin", "-2"), ("KAcos", "1.5"), ("KAcos", "-1.01"),
+                 ("KAtan2", "0", "0"), ("KAtan2", "-0.0", "0.000")):
+        table.add(*case, "3", "")
+        table.add(*case, "20000", "")
+
+
 def main():
     table = Table()
     for part in (arithmetic, division, comparison, rounding, powers, roots, number_theory,
                  counting, unary, lists, significant, bases, nth_roots, constants, primes,
-                 fractions, logarithms):
+                 fractions, logarithms, angles):
         part(table)
     with open(sys.argv[1], "w", encoding="ascii", newline="\n") as out:
         for line in table.lines:

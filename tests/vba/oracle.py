@@ -484,3 +484,28 @@ FUNCTIONS.update({
     "KLn": k_ln, "KLog10": lambda a, places, mode: k_log(a, "10", places, mode), "KLog": k_log,
     "KExp": k_exp, "KPower": k_power,
 })
+
+
+def k_angle(function, *texts):
+    """KAtn(a), KAtan2(y, x), KAsin(a) and KAcos(a): arguments, places and mode as the module
+    reads them; 0 exactly where the angle is 0."""
+    *numbers, places, mode = texts
+    values = [read(text, name) for text, name in zip(numbers, ("y", "x") if len(numbers) == 2 else ("a",))]
+    read_count(places, "places"), read_mode(mode)
+    if function == "KAtan2":
+        y, x = values
+        if x == 0 and y == 0:
+            raise Failure(5, "x")
+        zero, value = y == 0 and x > 0, lambda: mpmath.atan2(mpmath.mpf(str(y)), mpmath.mpf(str(x)))
+    else:
+        a = values[0]
+        if function != "KAtn" and abs(a) > 1:
+            raise Failure(5, "a")
+        zero = a == (1 if function == "KAcos" else 0)
+        value = lambda: getattr(mpmath, {"KAtn": "atan"}.get(function, function[1:].lower()))(
+            mpmath.mpf(str(a)))
+    return transcendental(value, places, mode, Fraction(0) if zero else None)
+
+
+FUNCTIONS.update({name: (lambda name: lambda *texts: k_angle(name, *texts))(name)
+                  for name in ("KAtn", "KAtan2", "KAsin", "KAcos")})

@@ -65,6 +65,10 @@ Function TableCall(fields)
         Case "KLog": TableCall = KLog(a, b, c, d)
         Case "KExp": TableCall = KExp(a, b, c)
         Case "KPower": TableCall = KPower(a, b, c, d)
+        Case "KAtn": TableCall = KAtn(a, b, c)
+        Case "KAtan2": TableCall = KAtan2(a, b, c, d)
+        Case "KAsin": TableCall = KAsin(a, b, c)
+        Case "KAcos": TableCall = KAcos(a, b, c)
         Case Else: TableCall = "unknown function " & fields(0)
     End Select
 End Function

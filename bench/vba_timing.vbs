@@ -1,5 +1,5 @@
 ' Times the KestrumMath calls of the speed goals (each under 0.5 s in 64-bit cscript, the prime
-' test of a 1000-digit number and the logarithm, exponential, power and arctangent to 10000 places
+' test of a 1000-digit number and the logarithm, exponential, power, sine and arctangent to 10000 places
 ' under 1 s, those to 1000 places under 50 ms): each call is repeated until a quarter of a
 ' second has passed, and the best of three such rounds gives the time of one call. Run by
 ' bench/vba_timing.sh, joined to the module. Timer counts seconds since midnight; a run across
@@ -27,6 +27,8 @@ Function TimedCall(name)
         Case "KLog10(2, 1000, """")": TimedCall = KLog10(2, 1000, "")
         Case "KPower(3, 0.3, 1000, """")": TimedCall = KPower(3, 0.3, 1000, "")
         Case "KAtn(0.5, 10000, """")": TimedCall = KAtn(0.5, 10000, "")
+        Case "KSin(1, 10000, """")": TimedCall = KSin(1, 10000, "")
+        Case "KSin(1, 1000, """")": TimedCall = KSin(1, 1000, "")
     End Select
 End Function
 
@@ -35,7 +37,8 @@ calls = Array("KFact(3000)", "KSqrt(2, 10000, """")", "KPow(3, 20000)", "KDiv(1,
     "KPi(10000, """")", "KE(10000, """")", "KRoot(2, 3, 10000, """")", "KIsPrime(10^999 + 7)", _
     "KLn(2, 10000, """")", "KExp(1.5, 10000, """")", "KPower(2, 0.5, 10000, """")", _
     "KLn(7.5, 1000, """")", "KExp(-1.25, 1000, """")", "KLog10(2, 1000, """")", _
-    "KPower(3, 0.3, 1000, """")", "KAtn(0.5, 10000, """")")
+    "KPower(3, 0.3, 1000, """")", "KAtn(0.5, 10000, """")", _
+    "KSin(1, 10000, """")", "KSin(1, 1000, """")")
 For Each name In calls
     best = -1
     For attempt = 1 To 3

@@ -795,6 +795,21 @@ Public Function KAcos(a, places, Optional mode = "HALF_UP")
     KAcos = KmAngleRound("KAcos", c(0), KmShift(x, c(1)), p, md)
 End Function
 
+' The sine of a (radians, any size), rounded to places fraction digits (places >= 0).
+Public Function KSin(a, places, Optional mode = "HALF_UP")
+    KSin = KmTrig("KSin", a, places, mode, 0)
+End Function
+
+' The cosine of a (radians, any size), rounded to places fraction digits (places >= 0).
+Public Function KCos(a, places, Optional mode = "HALF_UP")
+    KCos = KmTrig("KCos", a, places, mode, 1)
+End Function
+
+' The tangent of a (radians, any size), rounded to places fraction digits (places >= 0).
+Public Function KTan(a, places, Optional mode = "HALF_UP")
+    KTan = KmTrig("KTan", a, places, mode, 2)
+End Function
+
 ' ---------------------------------------------------------------------------------------------
 ' Reading arguments. A number is held as a signed integer text in normal form and a scale:
 ' the value is the integer divided by 10^scale, and the integer has no trailing zero when the
@@ -1866,7 +1881,8 @@ End Function
 ' The sum over n = 1 ... count of the products of a(j) / b(j) for j = 1 ... n, times 10^f
 ' within a few units, by binary splitting: kind 0 has a(j) = u, b(j) = j * 10^v (e^x), kind 1
 ' has a(j) = 2j u, b(j) = (2j + 1) v (Euler's series of the arctangent). Every a(j) / b(j) is
-' below 1 in magnitude. A run of terms is held as P = product of a, Q = product of b and T with
+' below 1 in magnitude; kinds 2 and 3 have a(j) = u, b(j) = (2j - 1)(2j) 10^v and (2j)(2j + 1) 10^v
+' (cosine and sine). A run of terms is held as P = product of a, Q = product of b and T with
 ' T / Q its sum; small factors are joined in Doubles first, neighbouring runs then pairwise
 ' (P = P1 P2, Q = Q1 Q2, T = T1 Q2 + P1 T2) while Q stays within f / 2 digits, and the runs left
 ' are summed in fixed point: S = T1 / Q1 + (P1 / Q1) (T2 / Q2 + ...).
@@ -1881,19 +1897,26 @@ Private Function KmSeriesSum(kind, u, v, count, f)
     ReDim qq(count)
     ReDim tt(count)
     parts = 0
-    If kind = 0 Then small = Len(KmMagnitude(u)) <= 7 And v <= 5 Else small = Len(u) <= 7 And Len(v) <= 7
+    If kind = 1 Then small = Len(u) <= 7 And Len(v) <= 7 Else small = Len(KmMagnitude(u)) <= 7 And v <= 5
     If small Then
         started = False
         uv = CDbl(u)
-        If kind = 0 Then vv = 10 ^ v Else vv = CDbl(v)
+        If kind = 1 Then vv = CDbl(v) Else vv = 10 ^ v
         For j = 1 To count
-            If kind = 0 Then
-                av = uv
-                bv = j * vv
-            Else
-                av = 2 * j * uv
-                bv = (2 * j + 1) * vv
-            End If
+            Select Case kind
+                Case 0
+                    av = uv
+                    bv = j * vv
+                Case 1
+                    av = 2 * j * uv
+                    bv = (2 * j + 1) * vv
+                Case 2
+                    av = uv
+                    bv = (2 * j - 1) * (2 * j) * vv
+                Case 3
+                    av = uv
+                    bv = (2 * j) * (2 * j + 1) * vv
+            End Select
             If started Then
                 If Abs(pv * av) < 4E+14 And qv * bv < 4E+14 And Abs(tv * bv) + Abs(pv * av) < 4E+14 Then
                     tv = tv * bv + pv * av
@@ -1919,15 +1942,22 @@ Private Function KmSeriesSum(kind, u, v, count, f)
         tt(parts) = CStr(tv)
         parts = parts + 1
     Else
-        If kind = 0 Then zeros = String(v, "0")
+        If kind <> 1 Then zeros = String(v, "0")
         For j = 1 To count
-            If kind = 0 Then
-                pp(parts) = u
-                qq(parts) = j & zeros
-            Else
-                pp(parts) = kestrumArithm.imult(CStr(2 * j), u)
-                qq(parts) = kestrumArithm.imult(CStr(2 * j + 1), v)
-            End If
+            Select Case kind
+                Case 0
+                    pp(parts) = u
+                    qq(parts) = j & zeros
+                Case 1
+                    pp(parts) = kestrumArithm.imult(CStr(2 * j), u)
+                    qq(parts) = kestrumArithm.imult(CStr(2 * j + 1), v)
+                Case 2
+                    pp(parts) = u
+                    qq(parts) = CStr((2 * j - 1) * (2 * j)) & zeros
+                Case 3
+                    pp(parts) = u
+                    qq(parts) = CStr((2 * j) * (2 * j + 1)) & zeros
+            End Select
             tt(parts) = pp(parts)
             parts = parts + 1
         Next
@@ -2071,6 +2101,126 @@ Private Function KmAtnPart(u, v, f)
     prefix = KmQuotient(KmShift(u, v + f), vv)
     KmAtnPart = KmCut(kestrumArithm.imult(prefix, kestrumArithm.iadd("1" & String(f, "0"), _
         KmSeriesSum(1, uu, vv, count, f))), f)
+End Function
+
+' Sine (which 0), cosine (1) or tangent (2) of a, rounded: exact only at a = 0; otherwise from
+' KmSinCosFixed within 3 units, with more guard digits while the approximation is too near 0
+' (its sign unknown) or does not settle the rounding. The tangent s / c takes 2z more digits
+' when c has z zeros after the point: its error is then below a fifth of a unit.
+Private Function KmTrig(fn, a, places, mode, which)
+    Dim x, xs, p, md, guard, w, sc, approx, z, result
+    KmStart
+    KmRead fn, "a", a, x, xs
+    p = KmReadPlaces(fn, places)
+    md = KmMode(fn, mode)
+    KmCheckWorking fn, p + KM_GUARD
+    If x = "0" Then
+        If which = 1 Then KmTrig = "1" Else KmTrig = "0"
+        Exit Function
+    End If
+    guard = KM_GUARD
+    Do
+        w = p + guard
+        KmCheckWorking fn, w + Len(x) - xs + 30
+        sc = KmSinCosFixed(x, xs, w)
+        If which = 2 Then
+            z = w - Len(KmMagnitude(sc(1)))
+            If z > 0 And Len(KmMagnitude(sc(1))) > 1 Then
+                KmCheckWorking fn, w + 2 * z + 2 + Len(x) - xs + 30
+                sc = KmSinCosFixed(x, xs, w + 2 * z + 2)
+            End If
+            If Len(KmMagnitude(sc(1))) > 1 Then
+                approx = KmQuotient(KmShift(sc(0), w), sc(1))
+            Else
+                approx = "0"
+            End If
+        Else
+            approx = sc(which)
+        End If
+        If KmRoundNear(KmMagnitude(approx), 3, guard, p, md, KmIsNegative(approx), result) Then Exit Do
+        guard = guard * 2
+    Loop
+    KmTrig = result
+End Function
+
+' Array(sin, cos) of x / 10^xs, each times 10^w within 3 units. x = k pi/2 + r with |r| <= pi/4,
+' pi carried to as many more digits as x has whole digits; r / 2^s below 10^-(1 + sqrt(w) / 12)
+' is split into its digit groups 1-2, 3-4, 5-8, ..., whose sines and cosines come from their
+' series and join by the addition formulas; s doublings (sin 2t = 2 sin t cos t,
+' cos 2t = (cos t - sin t)(cos t + sin t)) give sin r and cos r, errors times 2^s.
+Private Function KmSinCosFixed(x, xs, w)
+    Dim whole, g, half, v, k, r, s, f, one, d, neg, lo, hi, part, sn, cs, ps, pc, t, i, quarter
+    whole = Len(KmMagnitude(x)) - xs
+    If whole < 0 Then whole = 0
+    s = Int(3.33 * (1 + Sqr(w) / 12)) + 1
+    f = w + Int(0.302 * s) + 8
+    g = f + whole + 4
+    half = KmQuotient(KmPiConst(g), "2")
+    v = KmCut(x, xs - g)
+    k = KmQuotient(kestrumArithm.iadd(KmMagnitude(v), KmQuotient(half, "2")), half)
+    r = kestrumArithm.isub(KmMagnitude(v), kestrumArithm.imult(k, half))
+    If KmIsNegative(v) Then r = kestrumArithm.isub("0", r)
+    r = KmCut(r, whole + 4)
+    quarter = CLng(Right(k, 2)) Mod 4
+    If KmIsNegative(v) Then quarter = (4 - quarter) Mod 4
+    ' r / 2^s = r * 5^s / 10^s
+    r = KmCut(kestrumArithm.imult(r, KmPower("5", s)), s)
+    one = "1" & String(f, "0")
+    neg = KmIsNegative(r)
+    d = KmMagnitude(r)
+    If Len(d) < f Then d = String(f - Len(d), "0") & d
+    sn = "0"
+    cs = one
+    lo = 0
+    hi = 2
+    Do While lo < f
+        If hi > f Then hi = f
+        part = KmCanonical(Mid(d, lo + 1, hi - lo))
+        If part <> "0" Then
+            t = KmSinCosPart(KmSigned(part, neg), hi, f)
+            ps = sn
+            pc = cs
+            sn = KmCut(kestrumArithm.iadd(kestrumArithm.imult(ps, t(1)), kestrumArithm.imult(pc, t(0))), f)
+            cs = KmCut(kestrumArithm.isub(kestrumArithm.imult(pc, t(1)), kestrumArithm.imult(ps, t(0))), f)
+        End If
+        lo = hi
+        hi = hi * 2
+    Loop
+    For i = 1 To s
+        t = KmCut(kestrumArithm.imult(kestrumArithm.iadd(sn, sn), cs), f)
+        cs = KmCut(kestrumArithm.imult(kestrumArithm.isub(cs, sn), kestrumArithm.iadd(cs, sn)), f)
+        sn = t
+    Next
+    sn = KmCut(sn, f - w)
+    cs = KmCut(cs, f - w)
+    Select Case quarter
+        Case 0: KmSinCosFixed = Array(sn, cs)
+        Case 1: KmSinCosFixed = Array(cs, kestrumArithm.isub("0", sn))
+        Case 2: KmSinCosFixed = Array(kestrumArithm.isub("0", sn), kestrumArithm.isub("0", cs))
+        Case 3: KmSinCosFixed = Array(kestrumArithm.isub("0", cs), sn)
+    End Select
+End Function
+
+' Array(sin c, cos c) * 10^f for c = u / 10^v, |c| < 1/10: c times 1 + the sum of the products
+' of -u^2 / ((2j)(2j + 1) 10^(2v)), and 1 + the sum of those of -u^2 / ((2j - 1)(2j) 10^(2v)),
+' with n terms, 2n size + log10((2n)!) >= f + 1 (bisection on Stirling's bound).
+Private Function KmSinCosPart(u, v, f)
+    Dim size, n, lo, hi, uu, one
+    size = -KmLog10Mag(u, v)
+    lo = 0
+    hi = f + 2
+    Do While hi - lo > 1
+        n = (lo + hi) \ 2
+        If 2 * n * size + ((2 * n + 0.5) * Log(2 * n) - 2 * n + 0.9189) / Log(10) >= f + 1 Then
+            hi = n
+        Else
+            lo = n
+        End If
+    Loop
+    uu = kestrumArithm.isub("0", kestrumArithm.imult(u, u))
+    one = "1" & String(f, "0")
+    KmSinCosPart = Array(KmCut(kestrumArithm.imult(u, kestrumArithm.iadd(one, _
+        KmSeriesSum(3, uu, 2 * v, hi, f))), v), kestrumArithm.iadd(one, KmSeriesSum(2, uu, 2 * v, hi, f)))
 End Function
 
 ' ---------------------------------------------------------------------------------------------

@@ -58,7 +58,13 @@ vbs: Public Function KAtan2(y, x, places, mode)
 bas: Public Function KAsin(a, places, Optional mode = "HALF_UP")
 vbs: Public Function KAsin(a, places, mode)
 bas: Public Function KAcos(a, places, Optional mode = "HALF_UP")
-vbs: Public Function KAcos(a, places, mode)'
+vbs: Public Function KAcos(a, places, mode)
+bas: Public Function KSin(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KSin(a, places, mode)
+bas: Public Function KCos(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KCos(a, places, mode)
+bas: Public Function KTan(a, places, Optional mode = "HALF_UP")
+vbs: Public Function KTan(a, places, mode)'
 [ "$changes" = "$expected" ] || fail "the .vbs differs from the .bas by:
 $changes"
 

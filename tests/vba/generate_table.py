@@ -16,7 +16,7 @@ import oracle
 
 EMPTY = "\\E"
 MODE_FUNCTIONS = ("KDiv", "KRound", "KSqrt", "KSig", "KRoot", "KPi", "KE", "KLn", "KLog10", "KLog",
-                  "KExp", "KPower", "KAtn", "KAtan2", "KAsin", "KAcos")
+                  "KExp", "KPower", "KAtn", "KAtan2", "KAsin", "KAcos", "KSin", "KCos", "KTan")
 # Random cases of each function, besides its ties, limits and errors.
 RANDOM_CASES = 1200
 MODES = list(oracle.MODES)
@@ -607,11 +607,34 @@ def angles(table):
         table.add(*case, "20000", "")
 
 
+def trigonometry(table):
+    for _ in range(60):
+        for function in ("KSin", "KCos", "KTan"):
+            table.add(function, number(), str(rng.choice([rng.randint(0, 30), rng.randint(0, 300)])),
+                      mode())
+    # The reduction by pi: large arguments, and arguments near multiples of pi/2.
+    near = ["740480980990573268799115668371", "1.5707963267948966", "-4.71238898038469",
+            "3.14159265358979323846", "355", "-103993", "6" * 50, "0." + "0" * 30 + "3"]
+    for name in MODES:
+        for function in ("KSin", "KCos", "KTan"):
+            table.add(function, "0", "4", name)
+            for argument in rng.sample(near, 3):
+                table.add(function, argument, str(rng.choice([0, 3, 25])), name)
+    for function in ("KSin", "KCos", "KTan"):
+        table.add(function, "740480980990573268799115668371", "3", "")
+        for argument in near:
+            table.add(function, argument, "40", "")
+        table.add(function, "0.75", str(rng.randint(1000, 2500)), mode())
+        for p in ("-1", "20000"):
+            table.add(function, "1", p, "")
+        table.add_errors(function, ["1.25", "10", "UP"], whole_positions=(1,))
+
+
 def main():
     table = Table()
     for part in (arithmetic, division, comparison, rounding, powers, roots, number_theory,
                  counting, unary, lists, significant, bases, nth_roots, constants, primes,
-                 fractions, logarithms, angles):
+                 fractions, logarithms, angles, trigonometry):
         part(table)
     with open(sys.argv[1], "w", encoding="ascii", newline="\n") as out:
         for line in table.lines:

@@ -160,6 +160,7 @@ def main():
         checks.add("KPower", [value, Typed("CCur(0.5)", "0.5"), Typed("CLng(4)", "4"), text("")])
         checks.add(rng.choice(["KAtn", "KAsin", "KAcos"]), [value, Typed("CInt(5)", "5"), text("")])
         checks.add("KAtan2", [value, Typed("CDbl(-0.5)", "-0.5"), Typed("CByte(3)", "3"), text("UP")])
+        checks.add(rng.choice(["KSin", "KCos", "KTan"]), [value, Typed("CInt(5)", "5"), text("")])
     for value in small + REFUSED_VALUES:
         checks.add(rng.choice(["KLn", "KLog10", "KExp"]), [Typed("CSng(2.5)", "2.5"), value, text("")])
         checks.add("KPower", [Typed("CInt(2)", "2"), Typed("CDbl(1.5)", "1.5"), value, Typed("Empty", None)])

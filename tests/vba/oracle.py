@@ -509,3 +509,26 @@ def k_angle(function, *texts):
 
 FUNCTIONS.update({name: (lambda name: lambda *texts: k_angle(name, *texts))(name)
                   for name in ("KAtn", "KAtan2", "KAsin", "KAcos")})
+
+
+def k_trig(function, a, places, mode):
+    """KSin, KCos and KTan of a in radians: exact only at 0; error 6 where the whole digits of a
+    and places pass the module's working limit."""
+    x = read(a, "a")
+    read_count(places, "places"), read_mode(mode)
+    whole = len(str(abs(int(x)))) if abs(x) >= 1 else 0
+
+    def check(p):
+        if x != 0 and 2 * (p + 10 + whole + 30) + 40 > MAX_TEXT:
+            raise Failure(6)
+
+    def value():  # the argument needs its whole digits besides the digits of the result
+        with mpmath.extradps(whole + 10):
+            return +getattr(mpmath, function[1:].lower())(mpmath.mpf(str(x)))
+
+    exact = Fraction(int(function == "KCos")) if x == 0 else None
+    return transcendental(value, places, mode, exact, check)
+
+
+FUNCTIONS.update({name: (lambda name: lambda *texts: k_trig(name, *texts))(name)
+                  for name in ("KSin", "KCos", "KTan")})

@@ -69,6 +69,9 @@ Function TableCall(fields)
         Case "KAtan2": TableCall = KAtan2(a, b, c, d)
         Case "KAsin": TableCall = KAsin(a, b, c)
         Case "KAcos": TableCall = KAcos(a, b, c)
+        Case "KSin": TableCall = KSin(a, b, c)
+        Case "KCos": TableCall = KCos(a, b, c)
+        Case "KTan": TableCall = KTan(a, b, c)
         Case Else: TableCall = "unknown function " & fields(0)
     End Select
 End Function

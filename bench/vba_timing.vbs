@@ -26,6 +26,7 @@ Function TimedCall(name)
         Case "KExp(-1.25, 1000, """")": TimedCall = KExp(-1.25, 1000, "")
         Case "KLog10(2, 1000, """")": TimedCall = KLog10(2, 1000, "")
         Case "KPower(3, 0.3, 1000, """")": TimedCall = KPower(3, 0.3, 1000, "")
+        Case "KPower(1.5, 2.718281828, 1000, """")": TimedCall = KPower(1.5, 2.718281828, 1000, "")
         Case "KAtn(0.5, 10000, """")": TimedCall = KAtn(0.5, 10000, "")
         Case "KSin(1, 10000, """")": TimedCall = KSin(1, 10000, "")
         Case "KSin(1, 1000, """")": TimedCall = KSin(1, 1000, "")
@@ -37,7 +38,8 @@ calls = Array("KFact(3000)", "KSqrt(2, 10000, """")", "KPow(3, 20000)", "KDiv(1,
     "KPi(10000, """")", "KE(10000, """")", "KRoot(2, 3, 10000, """")", "KIsPrime(10^999 + 7)", _
     "KLn(2, 10000, """")", "KExp(1.5, 10000, """")", "KPower(2, 0.5, 10000, """")", _
     "KLn(7.5, 1000, """")", "KExp(-1.25, 1000, """")", "KLog10(2, 1000, """")", _
-    "KPower(3, 0.3, 1000, """")", "KAtn(0.5, 10000, """")", _
+    "KPower(3, 0.3, 1000, """")", "KPower(1.5, 2.718281828, 1000, """")", _
+    "KAtn(0.5, 10000, """")", _
     "KSin(1, 10000, """")", "KSin(1, 1000, """")")
 For Each name In calls
     best = -1

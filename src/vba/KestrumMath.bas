@@ -2202,10 +2202,11 @@ Private Function KmSinCosFixed(x, xs, w)
 End Function
 
 ' Array(sin c, cos c) * 10^f for c = u / 10^v, |c| < 1/10: c times 1 + the sum of the products
-' of -u^2 / ((2j)(2j + 1) 10^(2v)), and 1 + the sum of those of -u^2 / ((2j - 1)(2j) 10^(2v)),
-' with n terms, 2n size + log10((2n)!) >= f + 1 (bisection on Stirling's bound).
+' of -u^2 / ((2j)(2j + 1) 10^(2v)) with n terms, 2n size + log10((2n)!) >= f + 1 (bisection on
+' Stirling's bound), and cos c = sqrt(1 - sin^2 c), whose error is a tenth of the sine's and a
+' unit.
 Private Function KmSinCosPart(u, v, f)
-    Dim size, n, lo, hi, uu, one
+    Dim size, n, lo, hi, uu, one, sn
     size = -KmLog10Mag(u, v)
     lo = 0
     hi = f + 2
@@ -2219,8 +2220,8 @@ Private Function KmSinCosPart(u, v, f)
     Loop
     uu = kestrumArithm.isub("0", kestrumArithm.imult(u, u))
     one = "1" & String(f, "0")
-    KmSinCosPart = Array(KmCut(kestrumArithm.imult(u, kestrumArithm.iadd(one, _
-        KmSeriesSum(3, uu, 2 * v, hi, f))), v), kestrumArithm.iadd(one, KmSeriesSum(2, uu, 2 * v, hi, f)))
+    sn = KmCut(kestrumArithm.imult(u, kestrumArithm.iadd(one, KmSeriesSum(3, uu, 2 * v, hi, f))), v)
+    KmSinCosPart = Array(sn, KmIsqrt(kestrumArithm.isub(KmShift(one, f), kestrumArithm.imult(sn, sn))))
 End Function
 
 ' ---------------------------------------------------------------------------------------------

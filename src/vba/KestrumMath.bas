@@ -1709,7 +1709,7 @@ Private Function KmLn10(w)
             f = (w + 12) + q + 12
             kmLnTen = KmQuotient(KmAgmLn(KmShift("4", f - q), f, w + 12), CStr(q))
         Else
-            kmLnTen = KmLnNewton("10", 0, w + 10)
+            kmLnTen = KmLnNewton("10", 0, w + 12)
         End If
         kmLnTenDigits = w + 10
         kmLnTen = KmCut(kmLnTen, 2)

@@ -5,12 +5,13 @@
 # under Wine, with the 64-bit DLL of the windows-x64 preset registered in a private prefix
 # (build/windows-x64/bench/vba). The goal is each under 0.5 s, the prime test and those to 10000
 # places under 1 s, those to 1000 places under 50 ms.
+# Then the peers in the same run (bench/peer_scientific.py): Python's decimal and bc -l.
 # A benchmark, not a test: it prints the times and checks nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/ensure-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools \
-    libwine-dev wine wine64
+    libwine-dev wine wine64 python3 bc
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target kestrum_com kestrum_vba -j "$(nproc)" >/dev/null
 
@@ -21,3 +22,5 @@ bash tests/vba/join-script.sh "$work/vba_timing.vbs" build/windows-x64/src/vba/K
 run=(bash tests/com/wine-run.sh /usr/lib/wine/wine64 system32 "$work/prefix")
 "${run[@]}" register "$PWD/build/windows-x64/src/com/Kestrum.dll"
 "${run[@]}" script "$work" vba_timing.vbs
+echo "=== the peers"
+python3 bench/peer_scientific.py

@@ -106,10 +106,20 @@ TEST(KernelDoubleWord, DivisorGivesExactQuotientsUpToTheLargest) {
 TEST(KernelDoubleWord, DivisorReciprocalsAtRunTimeAreExact) {
     // Divisors whose normalised words have low halves at the ends of their range and high halves
     // at the ends and in the middle, where a quotient digit's first estimate is furthest off.
-    static constexpr std::array<std::uint64_t, 14> kDivisors{
-        1, 3, 10, 999'999'999, 0xFFFF'FFFF, 0x1'0000'0001, 0x8000'0000'0000'0000,
-        0x8000'0000'FFFF'FFFF, 0x8000'0001'0000'0000, 0xC000'0000'7FFF'FFFF,
-        0xFFFF'FFFF'0000'0000, kMax, 1'000'000'000'000'000'000, 999'999'999'999'999'999};
+    static constexpr std::array<std::uint64_t, 14> kDivisors{1,
+                                                             3,
+                                                             10,
+                                                             999'999'999,
+                                                             0xFFFF'FFFF,
+                                                             0x1'0000'0001,
+                                                             0x8000'0000'0000'0000,
+                                                             0x8000'0000'FFFF'FFFF,
+                                                             0x8000'0001'0000'0000,
+                                                             0xC000'0000'7FFF'FFFF,
+                                                             0xFFFF'FFFF'0000'0000,
+                                                             kMax,
+                                                             1'000'000'000'000'000'000,
+                                                             999'999'999'999'999'999};
     constexpr auto kAtCompileTime = [] {
         std::array<std::uint64_t, kDivisors.size()> out{};
         for (std::size_t i = 0; i < kDivisors.size(); ++i) {

@@ -7,36 +7,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "big_int.h"
+#include "decimal.h"
 
 namespace kestrum::calc {
-
-// An exact decimal: coefficient * 10^exponent.
-struct Decimal {
-    BigInt coefficient;
-    std::int64_t exponent = 0;
-
-    // Decimal text of a number literal: optional '-', digits, at most one '.', at least one
-    // digit ("12", "-0.5", ".5", "5."). The caller has checked the form.
-    static Decimal fromText(std::string_view text);
-
-    // The exact value in plain notation ("-12.5", "0.001", "300"), no trailing zeros after the
-    // point, no point without digits after it, never "-0".
-    [[nodiscard]] std::string toString() const;
-
-    // Position of the leading digit: the value lies in [10^(m-1), 10^m) for m = magnitude();
-    // nothing for zero.
-    [[nodiscard]] std::optional<std::int64_t> magnitude() const;
-
-    friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
-    friend bool operator==(const Decimal& a, const Decimal& b);  // by value
-};
-
-// The radius: a small mantissa times a power of ten, always rounded up.
-struct Radius {
-    std::uint64_t mantissa = 0;  // zero for an exact ball
-    std::int64_t exponent = 0;
-};
 
 class Ball {
   public:
@@ -79,6 +52,17 @@ struct Precision {
 // Results beyond 10^kMaxMagnitude in size (exp(10^6), 10^10^6 as a power) throw
 // std::range_error rather than take minutes.
 inline constexpr std::int64_t kMaxMagnitude = 100'000;
+
+// The ball around an exact midpoint with a radius: the midpoint rounded to nearest at p.digits
+// significant digits (and no finer than a few digits below the radius' leading digit), what the
+// rounding changed added to the radius. Throws std::range_error beyond 10^kMaxMagnitude. The
+// functions build their results with it.
+Ball roundedBall(const Decimal& mid, Radius radius, Precision p);
+
+// Fixed point for the functions' series: the ball (value +- errorUnits) * 10^-scale, rounded as
+// by roundedBall; and d * 10^scale rounded to nearest (off by at most half a unit).
+Ball fixedPointBall(const BigInt& value, std::int64_t scale, std::uint64_t errorUnits, Precision p);
+BigInt toFixedPoint(const Decimal& d, std::int64_t scale);
 
 Ball add(const Ball& a, const Ball& b, Precision p);
 Ball sub(const Ball& a, const Ball& b, Precision p);

@@ -61,6 +61,26 @@ class BigInt {
     // floor(sqrt(value)) for value >= 0.
     [[nodiscard]] BigInt isqrt() const;
 
+    // The limbs in base 10^18, least significant first; fromLimbs drops high zero limbs.
+    static BigInt fromLimbs(std::vector<std::uint64_t> limbs, bool negative = false);
+    [[nodiscard]] const std::vector<std::uint64_t>& limbs() const { return limbs_; }
+
+    // 10^k.
+    static BigInt powerOfTen(std::size_t k);
+
+    // value * m for m < 10^18.
+    [[nodiscard]] BigInt timesWord(std::uint64_t m) const;
+    // value / m truncated toward zero for 0 < m < 10^18; `remainder` (when given) gets |value| % m.
+    [[nodiscard]] BigInt dividedByWord(std::uint64_t m, std::uint64_t* remainder = nullptr) const;
+
+    // floor(value / 10^k): shiftedDown rounded toward -infinity.
+    [[nodiscard]] BigInt floorShiftedDown(std::size_t k) const;
+
+    // The decimal digit of |value| at position k (0 for the units).
+    [[nodiscard]] int digitAt(std::size_t k) const;
+    // Number of zero digits at the low end of |value| (0 for zero).
+    [[nodiscard]] std::size_t trailingZeros() const;
+
   private:
     std::vector<std::uint64_t> limbs_;  // least significant first, no high zero limbs
     bool negative_ = false;             // never set for zero

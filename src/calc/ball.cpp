@@ -117,7 +117,8 @@ Ball roundedBall(const Decimal& mid, Radius radius, Precision p) {
     return Ball(std::move(rounded.value), radius);
 }
 
-Ball fixedPointBall(const BigInt& value, std::int64_t scale, std::uint64_t errorUnits, Precision p) {
+Ball fixedPointBall(const BigInt& value, std::int64_t scale, std::uint64_t errorUnits,
+                    Precision p) {
     return roundedBall(Decimal{value, -scale}, Radius::above(errorUnits, -scale), p);
 }
 
@@ -172,10 +173,11 @@ Ball div(const Ball& a, const Ball& b, Precision p) {
     const auto lengthY = static_cast<std::int64_t>(y.mid().coefficient.digitCount());
     const std::int64_t shift = p.digits + 2 + lengthY - lengthX;
     const BigInt::DivMod division =
-        shift >= 0 ? BigInt::divMod(x.mid().coefficient.shiftedUp(static_cast<std::size_t>(shift)),
-                                    y.mid().coefficient)
-                   : BigInt::divMod(x.mid().coefficient,
-                                    y.mid().coefficient.shiftedUp(static_cast<std::size_t>(-shift)));
+        shift >= 0
+            ? BigInt::divMod(x.mid().coefficient.shiftedUp(static_cast<std::size_t>(shift)),
+                             y.mid().coefficient)
+            : BigInt::divMod(x.mid().coefficient,
+                             y.mid().coefficient.shiftedUp(static_cast<std::size_t>(-shift)));
     const Decimal quotient{division.quotient, x.mid().exponent - y.mid().exponent - shift};
     Radius radius;
     if (!division.remainder.isZero()) {

@@ -52,8 +52,8 @@ Limbs addMagnitude(const Limbs& a, const Limbs& b) {
         return longer;
     }
     Limbs sum(longer.size() + 1);
-    sum.back() = kd::addLimbs(sum.data(), longer.data(), longer.size(), shorter.data(),
-                              shorter.size());
+    sum.back() =
+        kd::addLimbs(sum.data(), longer.data(), longer.size(), shorter.data(), shorter.size());
     dropHighZeros(sum);
     return sum;
 }
@@ -77,8 +77,7 @@ Limbs mulMagnitude(const Limbs& a, const Limbs& b) {
     const Limbs& shorter = a.size() >= b.size() ? b : a;
     Limbs product(longer.size() + shorter.size());
     if (shorter.size() == 1) {
-        product.back() =
-            kd::mulLimb(product.data(), longer.data(), longer.size(), shorter.front());
+        product.back() = kd::mulLimb(product.data(), longer.data(), longer.size(), shorter.front());
     } else {
         kd::LimbBuffer scratch(kd::multiplyScratch(longer.size(), shorter.size()));
         kd::multiplyLimbs(product.data(), longer.data(), longer.size(), shorter.data(),
@@ -287,8 +286,8 @@ BigInt BigInt::shiftedUp(std::size_t k) const {
     }
     Limbs limbs(k / kLimbDigits + limbs_.size() + 1);
     Limb* body = limbs.data() + k / kLimbDigits;
-    body[limbs_.size()] = kd::mulLimb(body, limbs_.data(), limbs_.size(),
-                                      kPowersOfTen[k % kLimbDigits]);
+    body[limbs_.size()] =
+        kd::mulLimb(body, limbs_.data(), limbs_.size(), kPowersOfTen[k % kLimbDigits]);
     return fromLimbs(std::move(limbs), negative_);
 }
 
@@ -307,7 +306,8 @@ BigInt BigInt::shiftedDown(std::size_t k, bool* inexact) const {
         kept = divMagnitudeByWord(kept, kPowersOfTen[k % kLimbDigits], remainder);
     }
     if (inexact != nullptr) {
-        *inexact = remainder != 0 || std::any_of(limbs_.begin(), cut, [](Limb v) { return v != 0; });
+        *inexact =
+            remainder != 0 || std::any_of(limbs_.begin(), cut, [](Limb v) { return v != 0; });
     }
     return fromLimbs(std::move(kept), negative_);
 }

@@ -13,7 +13,8 @@ std::pair<BigInt, BigInt> alignedCoefficients(const Decimal& a, const Decimal& b
         return {a.coefficient.shiftedUp(static_cast<std::size_t>(a.exponent - b.exponent)),
                 b.coefficient};
     }
-    return {a.coefficient, b.coefficient.shiftedUp(static_cast<std::size_t>(b.exponent - a.exponent))};
+    return {a.coefficient,
+            b.coefficient.shiftedUp(static_cast<std::size_t>(b.exponent - a.exponent))};
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+// Reference values for the function tests from mpmath (run, with Debian's Python, as an oracle),
+// and the check that a ball holds such a value and is as narrow as its precision promises.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ball.h"
+
+namespace kestrum::calc::testing {
+
+struct OracleCase {
+    std::string function;  // exp, ln, sin, cos, tan, atan, asin, acos, atan2
+    std::int64_t digits;
+    std::vector<std::string> arguments;
+};
+
+// One value per case in plain notation, to 40 digits beyond the case's; nothing when the oracle
+// cannot run.
+std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases);
+
+// The ball holds the value, and its radius is within 10^(3 - digits) of the value's size.
+::testing::AssertionResult holdsTightly(const Ball& ball, const std::string& value,
+                                        std::int64_t digits);
+
+Ball ballOf(const std::string& text);
+
+}  // namespace kestrum::calc::testing

@@ -9,6 +9,10 @@
 
 namespace kestrum::calc::testing {
 
+bool oracleAvailable() {
+    return access("/usr/bin/python3", X_OK) == 0;
+}
+
 std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases) {
     char path[] = "/tmp/kestrum-calc-oracle-XXXXXX";
     const int fd = mkstemp(path);
@@ -42,9 +46,6 @@ std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases) {
         }
     }
     std::remove(path);
-    if (values.size() != cases.size()) {
-        return {};
-    }
     return values;
 }
 

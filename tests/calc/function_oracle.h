@@ -18,8 +18,11 @@ struct OracleCase {
     std::vector<std::string> arguments;
 };
 
-// One value per case in plain notation, to 40 digits beyond the case's; nothing when the oracle
-// cannot run.
+// Whether Debian's Python is there to run the oracle.
+bool oracleAvailable();
+
+// One value per case in plain notation, to 40 digits beyond the case's (fewer lines when the
+// oracle fails).
 std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases);
 
 // The ball holds the value, and its radius is within 10^(3 - digits) of the value's size.

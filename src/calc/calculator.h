@@ -6,12 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace kestrum::calc {
+
+struct FormulaNode;
 
 enum class RoundingMode { kHalfUp, kHalfEven, kHalfDown, kUp, kDown, kCeiling, kFloor };
 
@@ -47,13 +50,21 @@ class Calculator {
     [[nodiscard]] RoundingMode mode() const { return mode_; }
 
     // One line: an expression gives its value (and becomes `ans`); `name = EXPR` assigns and
-    // gives nothing. Throws CalcError.
+    // gives nothing; a line of blanks gives nothing. An assignment is evaluated at the current
+    // places and mode too, so that its errors show at once. Throws CalcError; what() is the
+    // whole message, ending in " at column N" when it names a column.
     std::optional<std::string> evaluateLine(std::string_view line);
+
+    // The value last given, exactly as given; nothing before the first.
+    [[nodiscard]] const std::optional<std::string>& ans() const { return ans_; }
 
   private:
     std::int64_t places_ = kDefaultPlaces;
     RoundingMode mode_ = RoundingMode::kHalfUp;
-    std::map<std::string, std::string, std::less<>> variables_;  // exact values of assignments
+    // Each variable's formula, the variables it names already resolved: its exact value is
+    // evaluated again to whatever precision a later formula needs. Keys in lower case.
+    std::map<std::string, std::shared_ptr<const FormulaNode>, std::less<>> variables_;
+    std::optional<std::string> ans_;
 };
 
 }  // namespace kestrum::calc

@@ -53,10 +53,9 @@ BigInt fixedPointSquareRoot(const BigInt& big, std::int64_t w) {
     BigInt r(std::llround(std::pow(10.0, static_cast<double>(precision)) / std::sqrt(u)));
     for (auto next = steps.rbegin(); next != steps.rend(); ++next) {
         const BigInt square = (r * r).shiftedDown(static_cast<std::size_t>(2 * precision - *next));
-        const BigInt defect =
-            (BigInt::powerOfTen(static_cast<std::size_t>(2 * *next)) -
-             rescaled(big, w, *next) * square)
-                .shiftedDown(static_cast<std::size_t>(*next));
+        const BigInt defect = (BigInt::powerOfTen(static_cast<std::size_t>(2 * *next)) -
+                               rescaled(big, w, *next) * square)
+                                  .shiftedDown(static_cast<std::size_t>(*next));
         r = r.shiftedUp(static_cast<std::size_t>(*next - precision)) +
             (r * defect).shiftedDown(static_cast<std::size_t>(precision)).dividedByWord(2);
         precision = *next;
@@ -89,7 +88,8 @@ Approximation squareRootNear(const Decimal& m, std::int64_t digits) {
 std::optional<Decimal> exactSquareRoot(const Decimal& m, const Approximation& root, Precision p) {
     const Decimal normal = m.normalized();
     const int last = normal.coefficient.digitAt(0);
-    if (normal.exponent % 2 != 0 || !(last == 1 || last == 4 || last == 5 || last == 6 || last == 9) ||
+    if (normal.exponent % 2 != 0 ||
+        !(last == 1 || last == 4 || last == 5 || last == 6 || last == 9) ||
         static_cast<std::int64_t>(normal.coefficient.digitCount()) > 2 * p.digits) {
         return std::nullopt;
     }
@@ -115,9 +115,10 @@ Ball positiveRoot(const Decimal& m, std::int64_t n, Precision p) {
     const std::int64_t digits = p.digits + 4;
     const auto length = static_cast<std::int64_t>(m.coefficient.digitCount());
     const std::int64_t dropped = std::max<std::int64_t>(length - 17, 0);
-    const double top = static_cast<double>(m.coefficient.shiftedDown(static_cast<std::size_t>(dropped)).toInt64());
-    const double logarithm = (std::log10(top) + static_cast<double>(m.exponent + dropped)) /
-                             static_cast<double>(n);
+    const double top =
+        static_cast<double>(m.coefficient.shiftedDown(static_cast<std::size_t>(dropped)).toInt64());
+    const double logarithm =
+        (std::log10(top) + static_cast<double>(m.exponent + dropped)) / static_cast<double>(n);
     const double whole = std::floor(logarithm);
     Decimal x{BigInt(std::llround(std::pow(10.0, logarithm - whole) * 1e14)),
               static_cast<std::int64_t>(whole) - 14};
@@ -147,7 +148,8 @@ Ball positiveRoot(const Decimal& m, std::int64_t n, Precision p) {
     const Decimal candidate = roundToDigits(x, p.digits).value.normalized();
     if (abs(candidate - x) <= eps.toDecimal() &&
         static_cast<std::int64_t>(candidate.coefficient.digitCount()) * n <= length + n) {
-        const Precision exact{static_cast<std::int64_t>(candidate.coefficient.digitCount()) * n + 1};
+        const Precision exact{static_cast<std::int64_t>(candidate.coefficient.digitCount()) * n +
+                              1};
         const Ball power = powInteger(Ball(candidate), n, exact);
         if (power.isExact() && power.mid() == m) {
             return Ball(candidate);

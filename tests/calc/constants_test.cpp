@@ -26,8 +26,8 @@ BigInt arctanOfReciprocal(std::uint64_t x, std::int64_t scale) {
 // and e from summing 1/k! term by term.
 Decimal machinPi(std::int64_t digits) {
     const std::int64_t scale = digits + 12;
-    const BigInt pi = arctanOfReciprocal(5, scale).timesWord(16) -
-                      arctanOfReciprocal(239, scale).timesWord(4);
+    const BigInt pi =
+        arctanOfReciprocal(5, scale).timesWord(16) - arctanOfReciprocal(239, scale).timesWord(4);
     return {pi, -scale};
 }
 

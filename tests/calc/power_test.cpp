@@ -29,10 +29,11 @@ TEST(PowInteger, ExactPowersStayExact) {
         const char* result;  // nullptr when the power cannot be exact at the precision
     };
     const Case cases[] = {
-        {"2", 10, 30, "1024"},        {"-1.5", 3, 30, "-3.375"},  {"2", -2, 30, "0.25"},
-        {"3", -1, 30, nullptr},       {"0", 0, 30, "1"},          {"7.3", 0, 30, "1"},
-        {"0", 5, 30, "0"},            {"-0.1", 7, 1, "-0.0000001"},         {"1.1", 30, 31, nullptr},
-        {"1.1", 30, 32, "17.449402268886407318558803753801"},
+        {"2", 10, 30, "1024"},    {"-1.5", 3, 30, "-3.375"},
+        {"2", -2, 30, "0.25"},    {"3", -1, 30, nullptr},
+        {"0", 0, 30, "1"},        {"7.3", 0, 30, "1"},
+        {"0", 5, 30, "0"},        {"-0.1", 7, 1, "-0.0000001"},
+        {"1.1", 30, 31, nullptr}, {"1.1", 30, 32, "17.449402268886407318558803753801"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.base) + "^" + std::to_string(c.n));
@@ -70,7 +71,8 @@ TEST(PowInteger, PowersHoldThePowersOfEveryPoint) {
         const Ball reciprocal = powInteger(a, -n, p);
         for (const Decimal& x : {a.lower(), a.mid(), a.upper()}) {
             const Decimal exact = exactPower(x, n);
-            EXPECT_TRUE(power.lower() <= exact && exact <= power.upper()) << x.toString() << "^" << n;
+            EXPECT_TRUE(power.lower() <= exact && exact <= power.upper())
+                << x.toString() << "^" << n;
             const Decimal low = reciprocal.lower() * exact;
             const Decimal high = reciprocal.upper() * exact;
             const Decimal one = dec("1");

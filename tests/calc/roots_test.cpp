@@ -73,7 +73,8 @@ TEST(Sqrt, RootsHoldTheExactRootAtEveryPrecision) {
                 d = static_cast<char>('0' + random() % 10);
             }
             text.front() = static_cast<char>('1' + random() % 9);
-            const Decimal v{BigInt::fromDigits(text), static_cast<std::int64_t>(random() % 41) - 20};
+            const Decimal v{BigInt::fromDigits(text),
+                            static_cast<std::int64_t>(random() % 41) - 20};
             SCOPED_TRACE(v.toString() + " at " + std::to_string(digits));
             const Ball r = sqrt(Ball(v), Precision{digits});
             expectHoldsRoot(r, v, 2);
@@ -102,9 +103,9 @@ TEST(Root, ExactAndInexactRoots) {
         const char* root;  // nullptr when not exact
     };
     const Case cases[] = {
-        {"27", 3, "3"},          {"-0.008", 3, "-0.2"}, {"1024", 10, "2"},
-        {"2", 3, nullptr},       {"-2", 5, nullptr},    {"1000001", 3, nullptr},
-        {"12.5", 1, "12.5"},     {"0.0001", 4, "0.1"},  {"31415926535", 7, nullptr},
+        {"27", 3, "3"},      {"-0.008", 3, "-0.2"}, {"1024", 10, "2"},
+        {"2", 3, nullptr},   {"-2", 5, nullptr},    {"1000001", 3, nullptr},
+        {"12.5", 1, "12.5"}, {"0.0001", 4, "0.1"},  {"31415926535", 7, nullptr},
     };
     const Precision p{40};
     for (const Case& c : cases) {

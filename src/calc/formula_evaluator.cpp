@@ -400,19 +400,24 @@ Ball FormulaEvaluator::fractionalPower(const FormulaNode& node, const Ball& base
 }
 
 Ball FormulaEvaluator::refine(const FormulaNode& node, Ball ball, std::int64_t places) {
-    if (ball.isExact() || ball.accuracyPlaces() >= places + guardDigits_) {
-        return ball;
+    // Digits for the value's magnitude, then, when that is not enough, for the largest value met
+    // on the way (the value may come from cancelling larger ones).
+    std::int64_t magnitude = largestMagnitude(ball).value_or(0);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (ball.isExact() || ball.accuracyPlaces() >= places + guardDigits_) {
+            break;
+        }
+        const std::int64_t digits = std::max<std::int64_t>(magnitude + places, 0) + guardDigits_;
+        if (digits <= working_.digits) {
+            break;
+        }
+        FormulaEvaluator deeper(Precision{digits}, guardDigits_, atLimit_);
+        deeper.variableColumn_ = variableColumn_;
+        ball = deeper.evaluate(node);
+        largestMagnitudeMet_ = std::max(largestMagnitudeMet_, deeper.largestMagnitudeMet_);
+        magnitude = std::max(magnitude, deeper.largestMagnitudeMet_);
     }
-    const std::int64_t digits =
-        std::max<std::int64_t>(largestMagnitude(ball).value_or(0) + places, 0) + guardDigits_;
-    if (digits <= working_.digits) {
-        return ball;
-    }
-    FormulaEvaluator deeper(Precision{digits}, guardDigits_, atLimit_);
-    deeper.variableColumn_ = variableColumn_;
-    Ball better = deeper.evaluate(node);
-    largestMagnitudeMet_ = std::max(largestMagnitudeMet_, deeper.largestMagnitudeMet_);
-    return better;
+    return ball;
 }
 
 std::optional<BigInt> FormulaEvaluator::wholeNumberIn(const FormulaNode& node, Ball ball) {

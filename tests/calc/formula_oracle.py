@@ -102,6 +102,12 @@ class Generator:
         return f"{kind}({ta}, {tb})", q if kind == "quot" else a - b * q
 
     def any(self, depth):
+        t, v = self.any_unchecked(depth)
+        if abs(real(v)) > mpmath.mpf(10) ** 30:
+            raise Undecidable()
+        return t, v
+
+    def any_unchecked(self, depth):
         r = self.rng
         if depth == 0 or (depth < 3 and r.random() < 0.2):
             choice = r.choice(["literal", "literal", "whole"] +

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "calculator.h"
@@ -31,7 +32,7 @@ inline void expectValue(const ValueCase& c) {
     try {
         EXPECT_EQ(calculator.evaluateLine(c.formula).value_or("(nothing)"), c.value)
             << c.formula << " to " << c.places << " in " << roundingModeName(c.mode);
-    } catch (const CalcError& error) {
+    } catch (const std::exception& error) {
         ADD_FAILURE() << c.formula << ": " << error.what();
     }
 }
@@ -45,6 +46,8 @@ inline void expectError(Calculator& calculator, const char* line, const CalcErro
         EXPECT_EQ(error.column(), c.column) << line << ": " << error.what();
         const std::string columnText = " at column " + std::to_string(c.column);
         EXPECT_TRUE(std::string(error.what()).ends_with(columnText)) << error.what();
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << line << ": " << error.what();
     }
 }
 

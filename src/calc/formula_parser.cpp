@@ -68,6 +68,23 @@ class FormulaParser {
     }
 
   private:
+    // One level of the parser's recursion (parentheses, a sign, an exponent), bounded so that a
+    // long line cannot exhaust the stack.
+    class Descent {
+      public:
+        Descent(FormulaParser& parser, std::size_t column) : parser_(parser) {
+            if (++parser_.nesting_ > kMaxFormulaDepth) {
+                syntaxError("formula nested too deeply", column);
+            }
+        }
+        ~Descent() { --parser_.nesting_; }
+        Descent(const Descent&) = delete;
+        Descent& operator=(const Descent&) = delete;
+
+      private:
+        FormulaParser& parser_;
+    };
+
     const Token& peek() const { return tokens_[position_]; }
     const Token& next() {
         const Token& token = tokens_[position_];
@@ -116,10 +133,11 @@ class FormulaParser {
     FormulaPtr parseSigned() {
         if (peek().kind == TokenKind::kMinus) {
             const std::size_t column = next().column;
+            const Descent descent(*this, column);
             return makeNode(Operation::kNegate, column, {parseSigned()});
         }
         if (peek().kind == TokenKind::kPlus) {
-            next();
+            const Descent descent(*this, next().column);
             return parseSigned();
         }
         return parsePower();
@@ -131,6 +149,7 @@ class FormulaParser {
             return base;
         }
         const std::size_t column = next().column;
+        const Descent descent(*this, column);
         return makeNode(Operation::kPower, column, {base, parseSigned()});
     }
 
@@ -148,11 +167,11 @@ class FormulaParser {
                 return parseName();
             case TokenKind::kOpen: {
                 next();
-                if (++nesting_ > kMaxFormulaDepth) {
-                    syntaxError("formula nested too deeply", token.column);
+                FormulaPtr inner;
+                {
+                    const Descent descent(*this, token.column);
+                    inner = parseSum();
                 }
-                FormulaPtr inner = parseSum();
-                --nesting_;
                 expect(TokenKind::kClose, "missing ')'");
                 return inner;
             }
@@ -181,6 +200,7 @@ class FormulaParser {
     }
 
     FormulaPtr parseCall(const FunctionInfo& info, std::size_t column) {
+        const Descent descent(*this, column);
         if (peek().kind != TokenKind::kOpen) {
             syntaxError("missing '(' after " + std::string(info.name), peek().column);
         }

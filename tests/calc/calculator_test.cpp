@@ -7,6 +7,7 @@
 #include <string>
 
 #include "calculator_test_support.h"
+#include "formula_parser.h"
 
 namespace kestrum::calc {
 namespace {
@@ -112,6 +113,17 @@ TEST(Calculator, ErrorsGiveTheModulesNumbersAndColumns) {
     // The largest value allowed.
     Calculator calculator;
     EXPECT_EQ(calculator.evaluateLine("10^100000")->size(), 100'001U);
+}
+
+TEST(Calculator, TheDeepestFormulasEvaluate) {
+    Calculator calculator;
+    const std::string negations = std::string(kMaxFormulaDepth - 3, '-') + "sqrt(4)";
+    std::string chain = "1/3";  // 1998 thirds
+    for (std::size_t i = 3; i < kMaxFormulaDepth; ++i) {
+        chain += "+1/3";
+    }
+    EXPECT_EQ(calculator.evaluateLine(negations), "-2");
+    EXPECT_EQ(calculator.evaluateLine(chain), "666");
 }
 
 TEST(Calculator, VariablesHoldExactValues) {

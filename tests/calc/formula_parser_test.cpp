@@ -144,20 +144,38 @@ TEST(FormulaParser, SyntaxErrorsNameTheirColumn) {
 }
 
 TEST(FormulaParser, DeepNestingIsASyntaxError) {
+    // Long enough to exhaust the stack if the parser's recursion were unbounded.
+    constexpr std::size_t kLong = 200'000;
     std::string longChain = "1";
+    std::string powers;
+    std::string calls;
     for (std::size_t i = 0; i <= kMaxFormulaDepth; ++i) {
         longChain += "-1";
     }
-    const std::string deepParentheses = std::string(kMaxFormulaDepth + 1, '(') + "1";
-    for (const std::string& formula : {deepParentheses, longChain}) {
+    for (std::size_t i = 0; i < kLong; ++i) {
+        powers += "2^";
+        calls += "sqrt(";
+    }
+    const std::string formulas[] = {longChain,
+                                    std::string(kLong, '(') + "1",
+                                    std::string(kLong, '-') + "1",
+                                    std::string(kLong, '+') + "1",
+                                    powers + "2",
+                                    calls + "2"};
+    for (const std::string& formula : formulas) {
         try {
             parseFormula(formula);
-            ADD_FAILURE() << formula.size() << " characters deep parsed";
+            ADD_FAILURE() << formula.substr(0, 10) << "... parsed";
         } catch (const CalcError& error) {
             EXPECT_EQ(error.code(), 5);
             EXPECT_NE(std::string(error.what()).find("nested too deeply"), std::string::npos);
         }
     }
+    std::string deepest = "1";
+    for (std::size_t i = 1; i < kMaxFormulaDepth; ++i) {
+        deepest = "(" + deepest + ")";
+    }
+    EXPECT_EQ(parseFormula(deepest)->operation, Operation::kNumber);
 }
 
 TEST(FormulaParser, AssignmentNamesAreCheckedAndLowerCased) {

@@ -114,7 +114,7 @@ Ball exp(const Ball& a, Precision p) {
         return roundedBall(Decimal{}, Radius::above(1, -40'000'000'000'000'000), p);
     }
     const std::int64_t scale = p.digits + kFunctionGuardDigits;
-    const std::int64_t k = std::fabs(approx) > 1.2 ? std::llround(approx / std::log(10.0)) : 0;
+    const std::int64_t k = std::fabs(approx) > 2 ? std::llround(approx / std::log(10.0)) : 0;
     // r = m - k ln 10, |r| <= 1.2, at the scale.
     Fixed r = fixedFromDecimal(m, scale);
     if (k != 0) {
@@ -122,7 +122,7 @@ Ball exp(const Ball& a, Precision p) {
         r = rescaled(subtract(fixedFromDecimal(m, wide), timesWhole(ln10Fixed(wide), k)), scale);
     }
     Fixed value = expFixed(r.value, scale);
-    value.error = roundedUp(value.error + 3.4 * r.error);  // exp' <= e^1.2 < 3.4 near r
+    value.error = roundedUp(value.error + 7.5 * r.error);  // exp' <= e^2 < 7.5 near r
     value.scale -= k;                                      // times 10^k
     Ball result = fixedBall(value, p);
     if (a.isExact()) {

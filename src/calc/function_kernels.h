@@ -34,6 +34,9 @@ struct SinCos {
 enum class Wanted { kSin, kCos, kBoth };
 SinCos sinCosFixed(const BigInt& x, std::int64_t scale, Wanted wanted);
 
+// atan(t) for 0 <= t <= 1 at t's scale, t's error included.
+Fixed atanFixed(const Fixed& t);
+
 // atan(num / den) for 0 <= num <= den, den > 0, at the scale.
 Fixed atanRatioFixed(const BigInt& num, const BigInt& den, std::int64_t scale);
 

@@ -47,6 +47,14 @@ int main(int argc, char** argv) {
         {"log", "2", [](const Ball& x, Precision p) { return kestrum::calc::ln(x, p); }},
         {"log", "3", [](const Ball& x, Precision p) { return kestrum::calc::ln(x, p); }},
         {"log", "0.123456789", [](const Ball& x, Precision p) { return kestrum::calc::ln(x, p); }},
+        {"sin", "1", [](const Ball& x, Precision p) { return kestrum::calc::sin(x, p); }},
+        {"cos", "0.7", [](const Ball& x, Precision p) { return kestrum::calc::cos(x, p); }},
+        {"sin", "1000000000000000000000000000000",
+         [](const Ball& x, Precision p) { return kestrum::calc::sin(x, p); }},
+        {"tan", "1", [](const Ball& x, Precision p) { return kestrum::calc::tan(x, p); }},
+        {"atan", "0.5", [](const Ball& x, Precision p) { return kestrum::calc::atan(x, p); }},
+        {"atan", "3", [](const Ball& x, Precision p) { return kestrum::calc::atan(x, p); }},
+        {"asin", "0.5", [](const Ball& x, Precision p) { return kestrum::calc::asin(x, p); }},
     };
     std::string command = "/usr/bin/python3 " KESTRUM_PEER_MPMATH " " + std::to_string(digits) +
                           " " + std::to_string(rounds);

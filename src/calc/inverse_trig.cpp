@@ -30,8 +30,7 @@ Fixed atanAccelerated(const BigInt& a, const BigInt& b, std::int64_t scale) {
         [=](std::int64_t) { return log10Y; },
     };
     const Fixed sum = sumSeries(series, scale);
-    return {BigInt::divMod(sum.value * a * b, norm).quotient, scale,
-            roundedUp(sum.error / 2 + 1)};
+    return {BigInt::divMod(sum.value * a * b, norm).quotient, scale, roundedUp(sum.error / 2 + 1)};
 }
 
 // atan(a/b) for 0 <= a <= b, both short.
@@ -43,7 +42,8 @@ Fixed atanOfShortRatio(const BigInt& a, const BigInt& b, std::int64_t scale) {
         return atanAccelerated(a, b, scale);
     }
     Fixed quarterPi = piFixed(scale + 1);
-    quarterPi = rescaled({quarterPi.value.dividedByWord(4), scale + 1, roundedUp(quarterPi.error / 4 + 1)}, scale);
+    quarterPi = rescaled(
+        {quarterPi.value.dividedByWord(4), scale + 1, roundedUp(quarterPi.error / 4 + 1)}, scale);
     return subtract(quarterPi, atanAccelerated(b - a, b + a, scale));
 }
 
@@ -88,13 +88,15 @@ Fixed atanFixed(const Fixed& t) {
     const std::int64_t scale = t.scale;
     std::int64_t position = std::min(kAtanFirstChunk, scale);
     BigInt head = t.value.shiftedDown(static_cast<std::size_t>(scale - position));
-    Fixed total = atanRatioFixed(head, BigInt::powerOfTen(static_cast<std::size_t>(position)), scale);
+    Fixed total =
+        atanRatioFixed(head, BigInt::powerOfTen(static_cast<std::size_t>(position)), scale);
     total.error = roundedUp(total.error + t.error);
     Fixed rest{t.value, scale, 0};
     while (position < scale) {
         const Fixed x{head.shiftedUp(static_cast<std::size_t>(scale - position)), scale, 0};
         if (!head.isZero()) {
-            const Fixed quotient = divide(subtract(rest, x), add(wholeFixed(BigInt(1), scale), multiply(rest, x)));
+            const Fixed quotient =
+                divide(subtract(rest, x), add(wholeFixed(BigInt(1), scale), multiply(rest, x)));
             total.error = roundedUp(total.error + quotient.error);  // atan is 1-Lipschitz
             rest = {quotient.value, scale, 0};
         }

@@ -77,10 +77,12 @@ Radius sqrtBelow(Radius r) {
 // The ball spanning [low - lowError, high + highError].
 Ball spanBall(const Fixed& low, const Fixed& high, Precision p) {
     const Decimal half{BigInt(5), -1};
-    const Decimal lower = Decimal{low.value, -low.scale} -
-                          Decimal{BigInt(static_cast<std::int64_t>(std::ceil(low.error))), -low.scale};
-    const Decimal upper = Decimal{high.value, -high.scale} +
-                          Decimal{BigInt(static_cast<std::int64_t>(std::ceil(high.error))), -high.scale};
+    const Decimal lower =
+        Decimal{low.value, -low.scale} -
+        Decimal{BigInt(static_cast<std::int64_t>(std::ceil(low.error))), -low.scale};
+    const Decimal upper =
+        Decimal{high.value, -high.scale} +
+        Decimal{BigInt(static_cast<std::int64_t>(std::ceil(high.error))), -high.scale};
     return roundedBall((lower + upper) * half, Radius::above((upper - lower) * half), p);
 }
 
@@ -149,13 +151,15 @@ Ball atan2(const Ball& y, const Ball& x, Precision p) {
     }
     // Nearest distance of the box of points from the origin, at least along one axis.
     const Decimal zero{};
-    const Decimal reach = std::max(abs(xm) - x.radius().toDecimal(), abs(ym) - y.radius().toDecimal());
+    const Decimal reach =
+        std::max(abs(xm) - x.radius().toDecimal(), abs(ym) - y.radius().toDecimal());
     const bool acrossTheCut = !y.sign().has_value() && x.lower() < zero;
     if (reach <= zero || acrossTheCut) {
         return Ball(Decimal{}, Radius{4, 0});  // every angle in [-pi, pi]
     }
-    const std::int64_t extra =
-        xm.sign() > 0 && !ym.isZero() ? std::max<std::int64_t>(0, *xm.magnitude() - *ym.magnitude()) : 0;
+    const std::int64_t extra = xm.sign() > 0 && !ym.isZero()
+                                   ? std::max<std::int64_t>(0, *xm.magnitude() - *ym.magnitude())
+                                   : 0;
     const std::int64_t scale = workingScale(p, extra);
     const WholeRatio r = wholeRatio(ym, xm);
     Fixed angle = angleOfRatio(r.num, r.den, scale);

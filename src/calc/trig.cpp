@@ -26,7 +26,9 @@ Fixed trigSeries(const DigitChunk& chunk, std::int64_t scale, bool sine) {
     const double log10X = log10Abs(chunk.digits) - static_cast<double>(chunk.position);
     const RatioSeries series{
         [&square](std::int64_t) { return square; },
-        [sine](std::int64_t j) { return sine ? BigInt(2 * j) * BigInt(2 * j + 1) : BigInt(2 * j - 1) * BigInt(2 * j); },
+        [sine](std::int64_t j) {
+            return sine ? BigInt(2 * j) * BigInt(2 * j + 1) : BigInt(2 * j - 1) * BigInt(2 * j);
+        },
         2 * chunk.position,
         [=](std::int64_t j) {
             const auto k = static_cast<double>(j);
@@ -72,7 +74,8 @@ bool isShort(const Decimal& m) {
 }
 
 double approximateAbs(const Decimal& m) {
-    return m.isZero() ? 0 : std::pow(10.0, log10Abs(m.coefficient) + static_cast<double>(m.exponent));
+    return m.isZero() ? 0
+                      : std::pow(10.0, log10Abs(m.coefficient) + static_cast<double>(m.exponent));
 }
 
 Reduced reduced(const Decimal& m, std::int64_t scale) {
@@ -85,7 +88,8 @@ Reduced reduced(const Decimal& m, std::int64_t scale) {
     const std::int64_t rough = lead + 20;
     const Fixed piRough = piFixed(rough);
     const BigInt mRough = toFixedPoint(m, rough);
-    const BigInt k = BigInt::floorDiv(mRough * BigInt(4) + piRough.value, piRough.value * BigInt(2));
+    const BigInt k =
+        BigInt::floorDiv(mRough * BigInt(4) + piRough.value, piRough.value * BigInt(2));
     const auto kDigits = static_cast<std::int64_t>(k.digitCount()) + 1;
     const std::int64_t wide = scale + kDigits;
     Fixed halfPi = piFixed(wide + 1);
@@ -97,7 +101,8 @@ Reduced reduced(const Decimal& m, std::int64_t scale) {
                       roundedUp(halfPi.error / 10 + 1.1)};
     std::uint64_t remainder = 0;
     (void)k.dividedByWord(4, &remainder);
-    const int quarter = k.isNegative() ? static_cast<int>((4 - remainder) % 4) : static_cast<int>(remainder);
+    const int quarter =
+        k.isNegative() ? static_cast<int>((4 - remainder) % 4) : static_cast<int>(remainder);
     return {std::move(restAtScale), quarter};
 }
 
@@ -106,7 +111,8 @@ Fixed sinOrCos(const Decimal& m, std::int64_t scale, bool sine) {
     const Reduced r = reduced(m, scale);
     const int quarter = (r.quarter + (sine ? 0 : 1)) % 4;  // cos x = sin(x + pi/2)
     const bool fromSine = quarter % 2 == 0;
-    const SinCos sc = sinCosFixed(r.rest.value, r.rest.scale, fromSine ? Wanted::kSin : Wanted::kCos);
+    const SinCos sc =
+        sinCosFixed(r.rest.value, r.rest.scale, fromSine ? Wanted::kSin : Wanted::kCos);
     Fixed value = fromSine ? sc.sin : sc.cos;
     value.error = roundedUp(value.error + r.rest.error);
     return quarter >= 2 ? negated(value) : value;
@@ -141,8 +147,8 @@ Ball trigBall(const Ball& a, Precision p, bool sine) {
     if (a.radius().magnitude() > 1) {
         return Ball(Decimal{}, Radius{1, 0});
     }
-    const Fixed value =
-        a.mid().isZero() ? wholeFixed(BigInt(sine ? 0 : 1), 1) : sinOrCosSettled(a.mid(), p.digits, sine);
+    const Fixed value = a.mid().isZero() ? wholeFixed(BigInt(sine ? 0 : 1), 1)
+                                         : sinOrCosSettled(a.mid(), p.digits, sine);
     return widened(fixedBall(value, p), a.radius(), p);  // both are 1-Lipschitz
 }
 
@@ -191,8 +197,10 @@ Ball tan(const Ball& a, Precision p) {
         return Ball::fromInteger(0);
     }
     const Precision inner{p.digits + 2};
-    const Ball s = widened(fixedBall(sinOrCosSettled(a.mid(), inner.digits, true), inner), a.radius(), inner);
-    const Ball c = widened(fixedBall(sinOrCosSettled(a.mid(), inner.digits, false), inner), a.radius(), inner);
+    const Ball s =
+        widened(fixedBall(sinOrCosSettled(a.mid(), inner.digits, true), inner), a.radius(), inner);
+    const Ball c =
+        widened(fixedBall(sinOrCosSettled(a.mid(), inner.digits, false), inner), a.radius(), inner);
     const std::optional<int> cosSign = c.sign();
     if (!cosSign || *cosSign == 0) {
         throw std::domain_error("tan where cos may be 0");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
 
 namespace kestrum::calc::testing {
@@ -68,6 +69,79 @@ std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases) {
 
 Ball ballOf(const std::string& text) {
     return Ball(Decimal::fromText(text));
+}
+
+namespace {
+
+Ball evaluateOn(const std::string& function, const Ball& x, Precision p) {
+    using Unary = Ball (*)(const Ball&, Precision);
+    static const std::map<std::string, Unary> unary = {
+        {"exp", exp}, {"ln", ln},     {"sin", sin},   {"cos", cos},
+        {"tan", tan}, {"atan", atan}, {"asin", asin}, {"acos", acos},
+    };
+    return unary.at(function)(x, p);
+}
+
+}  // namespace
+
+Ball evaluate(const OracleCase& c, Precision p) {
+    if (c.function == "atan2") {
+        return atan2(ballOf(c.arguments[0]), ballOf(c.arguments[1]), p);
+    }
+    return evaluateOn(c.function, ballOf(c.arguments[0]), p);
+}
+
+void expectOracleValues(const std::vector<OracleCase>& arguments,
+                        const std::vector<std::int64_t>& precisions) {
+    if (!oracleAvailable()) {
+        GTEST_SKIP() << "no Python for the oracle";
+    }
+    std::vector<OracleCase> cases;
+    for (const std::int64_t digits : precisions) {
+        for (OracleCase c : arguments) {
+            c.digits = digits;
+            cases.push_back(std::move(c));
+        }
+    }
+    const std::vector<std::string> values = oracleValues(cases);
+    ASSERT_EQ(values.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const OracleCase& c = cases[i];
+        std::string call = c.function + "(" + c.arguments[0];
+        for (std::size_t k = 1; k < c.arguments.size(); ++k) {
+            call += ", " + c.arguments[k];
+        }
+        call += ") at " + std::to_string(c.digits) + " digits";
+        try {
+            EXPECT_TRUE(holdsTightly(evaluate(c, Precision{c.digits}), values[i], c.digits))
+                << call;
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << call << " threw " << error.what();
+        }
+    }
+}
+
+void expectWideCasesCovered(const std::vector<WideCase>& wide, std::int64_t digits) {
+    if (!oracleAvailable()) {
+        GTEST_SKIP() << "no Python for the oracle";
+    }
+    std::vector<OracleCase> ends;
+    for (const WideCase& w : wide) {
+        ends.push_back({w.function, digits, {w.lower}});
+        ends.push_back({w.function, digits, {w.upper}});
+    }
+    const std::vector<std::string> values = oracleValues(ends);
+    ASSERT_EQ(values.size(), ends.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const WideCase& w = wide[i];
+        const Ball x(Decimal::fromText(w.mid), w.radius);
+        const Ball result = evaluateOn(w.function, x, Precision{digits});
+        for (const std::string& end : {values[2 * i], values[2 * i + 1]}) {
+            const Decimal value = Decimal::fromText(end);
+            EXPECT_TRUE(result.lower() <= value && value <= result.upper())
+                << w.function << "(" << w.mid << " +- radius) misses " << end;
+        }
+    }
 }
 
 }  // namespace kestrum::calc::testing

@@ -31,4 +31,23 @@ std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases);
 
 Ball ballOf(const std::string& text);
 
+// The calculator's function named by the case, on the case's (exact) arguments.
+Ball evaluate(const OracleCase& c, Precision p);
+
+// Every case at every precision: the ball holds the oracle's value and is tight.
+void expectOracleValues(const std::vector<OracleCase>& arguments,
+                        const std::vector<std::int64_t>& precisions);
+
+// A one-argument function on a ball whose ends are given: the result must hold the function's
+// value at both ends (and so, for these monotone stretches, all between).
+struct WideCase {
+    std::string function;
+    std::string mid;
+    Radius radius;
+    std::string lower;
+    std::string upper;
+};
+
+void expectWideCasesCovered(const std::vector<WideCase>& wide, std::int64_t digits);
+
 }  // namespace kestrum::calc::testing

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "ball.h"
+#include "function_oracle.h"
+
+namespace kestrum::calc {
+namespace {
+
+using testing::ballOf;
+using testing::OracleCase;
+
+const std::vector<OracleCase> kArguments = {
+    {"sin", 0, {"1"}},
+    {"sin", 0, {"-2.5"}},
+    {"sin", 0, {"3.14159265358979323846"}},
+    {"sin", 0, {"1000000000000000000000000000000"}},
+    {"sin", 0, {"-123456.789"}},
+    {"sin", 0, {"0.000000000000000000000000000001"}},
+    {"sin", 0, {"0.12345678901234567890123456789012345678901234567890"}},
+    {"cos", 0, {"1.5707963"}},
+    {"cos", 0, {"0.3"}},
+    {"cos", 0, {"-7"}},
+    {"cos", 0, {"1000000000000000000000000000000"}},
+    {"cos", 0, {"355"}},
+    {"tan", 0, {"0.5"}},
+    {"tan", 0, {"1.5707963"}},
+    {"tan", 0, {"-100"}},
+    {"tan", 0, {"0.000000000000000000001"}},
+    {"atan", 0, {"0.5"}},
+    {"atan", 0, {"1"}},
+    {"atan", 0, {"-3"}},
+    {"atan", 0, {"0.43"}},
+    {"atan", 0, {"1000000000000000000000"}},
+    {"atan", 0, {"-0.0000000000000000000123"}},
+    {"atan", 0, {"0.12345678901234567890123456789"}},
+    {"atan", 0, {"7.1234567890123456789012345"}},
+    {"asin", 0, {"0.5"}},
+    {"asin", 0, {"-1"}},
+    {"asin", 0, {"0.99999999999999"}},
+    {"asin", 0, {"-0.000000000000000000001"}},
+    {"asin", 0, {"0.70710678"}},
+    {"acos", 0, {"0.5"}},
+    {"acos", 0, {"-1"}},
+    {"acos", 0, {"0.99999999999999"}},
+    {"acos", 0, {"0"}},
+    {"acos", 0, {"-0.123456789012345678901234567"}},
+    {"atan2", 0, {"1", "3"}},
+    {"atan2", 0, {"-1", "-3"}},
+    {"atan2", 0, {"0", "-5"}},
+    {"atan2", 0, {"5", "0"}},
+    {"atan2", 0, {"-0.000001", "1"}},
+    {"atan2", 0, {"123.456", "-0.001"}},
+};
+
+TEST(Trig, BallsHoldTheValueAtEachPrecision) {
+    testing::expectOracleValues(kArguments, {30, 100, 1000});
+}
+
+TEST(Trig, WideArgumentsCoverTheirEnds) {
+    testing::expectWideCasesCovered(
+        {
+            {"sin", "1", {1, -10}, "0.9999999999", "1.0000000001"},
+            {"cos", "-3", {5, -2}, "-3.05", "-2.95"},
+            {"tan", "1.5", {1, -3}, "1.499", "1.501"},
+            {"atan", "2", {5, -1}, "1.5", "2.5"},
+            {"asin", "0.999", {2, -3}, "0.997", "1"},
+            {"acos", "-0.5", {1, -20}, "-0.50000000000000000001", "-0.49999999999999999999"},
+            {"acos", "-0.9999", {1, -3}, "-1", "-0.9989"},
+        },
+        30);
+}
+
+TEST(Trig, SpecialValuesStayExact) {
+    const Precision p{40};
+    const struct {
+        Ball result;
+        const char* value;
+    } exact[] = {
+        {sin(ballOf("0"), p), "0"},
+        {cos(ballOf("0"), p), "1"},
+        {tan(ballOf("0"), p), "0"},
+        {atan(ballOf("0"), p), "0"},
+        {asin(ballOf("0"), p), "0"},
+        {acos(ballOf("1"), p), "0"},
+        {atan2(ballOf("0"), ballOf("2"), p), "0"},
+    };
+    for (const auto& e : exact) {
+        EXPECT_TRUE(e.result.isExact());
+        EXPECT_EQ(e.result.mid(), Decimal::fromText(e.value));
+    }
+}
+
+TEST(Trig, UndecidableArgumentsAreRefused) {
+    const Precision p{30};
+    EXPECT_THROW(atan2(ballOf("0"), ballOf("0"), p), std::domain_error);
+    EXPECT_THROW(tan(Ball(Decimal::fromText("1.5707963267948966"), Radius{1, -10}), p),
+                 std::domain_error);
+    // Across the negative x axis atan2 jumps from pi to -pi: the ball must hold both.
+    const Ball across = atan2(Ball(Decimal{}, Radius{1, -5}), ballOf("-1"), p);
+    EXPECT_TRUE(across.lower() <= Decimal::fromText("-3.1416"));
+    EXPECT_TRUE(Decimal::fromText("3.1416") <= across.upper());
+}
+
+}  // namespace
+}  // namespace kestrum::calc

@@ -70,8 +70,8 @@ struct Block {
 
 Fixed sumSeries(const RatioSeries& series, std::int64_t scale) {
     const std::int64_t count = termCount(series, scale);
-    // Blocks whose products grow to about the working length.
-    const double budget = std::max<double>(static_cast<double>(scale), 4000.0);
+    // Blocks whose products grow to about twice the working length: fewer blocks to divide out.
+    const double budget = std::max<double>(2.0 * static_cast<double>(scale), 4000.0);
     std::vector<Block> blocks;
     for (std::int64_t a = 1; a < count;) {
         const double perTerm = log10Abs(series.numerator(a)) + log10Abs(series.denominator(a)) +

@@ -121,7 +121,7 @@ Fixed sinOrCos(const Decimal& m, std::int64_t scale, bool sine) {
 // Digits to add to the scale so that a result this small keeps its significant digits.
 std::int64_t missingDigits(const Fixed& value, std::int64_t digits) {
     const auto length = static_cast<std::int64_t>(value.value.digitCount());
-    return length >= digits ? 0 : digits - length + 2;
+    return length + 3 >= digits ? 0 : digits - length + 2;  // the guard digits cover a few
 }
 
 // A result near zero keeps its relative precision: computed again with the digits it lacks.

@@ -157,7 +157,7 @@ Ball FormulaEvaluator::evaluateDomainFunction(const FormulaNode& node, const Bal
             if (decidedSign(a) <= 0) {
                 fail(5, node, std::string(functionName(node.function)) + " of a number <= 0");
             }
-            const Ball logarithm = ln(a, working_);
+            Ball logarithm = ln(a, working_);
             if (node.function == Function::kLn) {
                 return logarithm;
             }

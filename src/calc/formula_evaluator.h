@@ -70,8 +70,8 @@ class FormulaEvaluator {
 
     // The sign of the ball's points; an undecided sign needs more precision or, at the limit, is
     // taken as 0. Likewise the ball against a value.
-    int decidedSign(const Ball& ball) const;
-    int decidedComparison(const Ball& ball, const Decimal& value) const;
+    [[nodiscard]] int decidedSign(const Ball& ball) const;
+    [[nodiscard]] int decidedComparison(const Ball& ball, const Decimal& value) const;
 
     void checkSize(const Ball& ball, const FormulaNode& node);
     [[noreturn]] void fail(int code, const FormulaNode& node, const std::string& what) const;

@@ -80,12 +80,14 @@ class FormulaParser {
         ~Descent() { --parser_.nesting_; }
         Descent(const Descent&) = delete;
         Descent& operator=(const Descent&) = delete;
+        Descent(Descent&&) = delete;
+        Descent& operator=(Descent&&) = delete;
 
       private:
         FormulaParser& parser_;
     };
 
-    const Token& peek() const { return tokens_[position_]; }
+    [[nodiscard]] const Token& peek() const { return tokens_[position_]; }
     const Token& next() {
         const Token& token = tokens_[position_];
         if (token.kind != TokenKind::kEnd) {

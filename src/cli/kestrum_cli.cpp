@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "arithm.h"
+#include "calc_command.h"
 #include "operation.h"
 #include "result_codes.h"
 #include "utf8.h"
@@ -19,7 +20,8 @@ using api::ResultCode;
 constexpr std::string_view kVersion = "kestrum 1.0.0";
 constexpr std::string_view kUsage =
     "usage: kestrum OP A1 A2   (OP: iadd isub imult idiv radd rsub rmult icomp)\n"
-    "       kestrum -          (lines OP<TAB>A1<TAB>A2 or OP A1 A2 on standard input)";
+    "       kestrum -          (lines OP<TAB>A1<TAB>A2 or OP A1 A2 on standard input)\n"
+    "       kestrum calc [-p N] [-m MODE] [EXPR...]   (formulas: sqrt(2), 1/3, pi*2^10, ...)";
 constexpr std::string_view kHelp =
     "Arbitrary-length decimal arithmetic on numbers written as text.\n"
     "\n"
@@ -35,6 +37,10 @@ constexpr std::string_view kHelp =
     "                        on a line without a tab, OP A1 A2 separated by blanks) and\n"
     "                        writes one line for each (idiv: quotient<TAB>remainder<TAB>flag;\n"
     "                        error N or error usage for a line that fails)\n"
+    "  kestrum calc EXPR...  the value of each formula, rounded to 20 fraction digits (-p N)\n"
+    "                        in a rounding mode (-m MODE); without EXPR it reads formulas\n"
+    "                        from standard input or, at a terminal, shows a prompt;\n"
+    "                        kestrum calc --help tells more\n"
     "  kestrum --help | --version\n"
     "\n"
     "Operands may hold blanks and begin with - or +; \"\" is the empty operand.\n"
@@ -52,6 +58,9 @@ int runKestrum(std::span<const std::string> args, std::ostream& out, std::ostrea
     if (args.size() == 1 && args[0] == "--help") {
         out << kUsage << "\n\n" << kHelp;
         return kExitSuccess;
+    }
+    if (!args.empty() && args[0] == "calc") {
+        return runCalcCommand(args.subspan(1), out, err);
     }
     if (args.size() == 1 && args[0] == "--version") {
         out << kVersion << '\n';

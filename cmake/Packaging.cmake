@@ -31,7 +31,10 @@ set(CPACK_PACKAGE_DESCRIPTION
     "kestrum adds, subtracts, multiplies, divides and compares decimal numbers of\n"
     "up to 32766 characters exactly, without turning them into machine numbers.\n"
     "It runs one operation given on its command line or, as a filter, answers\n"
-    "lines of operations read from standard input, one output line for each.")
+    "lines of operations read from standard input, one output line for each.\n"
+    "kestrum calc evaluates formulas (+ - * / ^, sqrt, ln, exp, sin, pi, ...)\n"
+    "to any number of fraction digits, each value rounded once, on the command\n"
+    "line, from standard input or at a prompt with line editing and history.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER
     "Kestrum maintainers <maintainers@users.noreply.c-seed-72c3dbc9.example>")

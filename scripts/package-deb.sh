@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/ensure-packages.sh cmake ninja-build g++ dpkg-dev file
+bash scripts/ensure-packages.sh cmake ninja-build g++ libedit-dev dpkg-dev file
 
 build=build/deb
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all

@@ -59,12 +59,15 @@ check "Section: math" field_is Section math
 check "Maintainer set" field_matches Maintainer '^[^<]+ <[^>]+@[^>]+>$'
 check "Depends computed from the binary (libc6, libstdc++6)" \
     field_matches Depends 'libc6 \(>= [0-9.]+\).*libstdc\+\+6 \(>= [0-9.]+\)'
+check "Depends on libedit2 (the prompt of kestrum calc)" \
+    field_matches Depends '(^|, )libedit2 \(>= [0-9.-]+\)'
 check "Description with summary and extended text" field_matches Description '^arbitrary-length'
 check "only the binary, manual page, copyright and changelog" only_expected_files
 check "files owned by root" owned_by_root
 check "binary stripped" stripped
 check "unpacked binary runs: --version" test "$("$kestrum" --version)" = "kestrum $version"
 check "unpacked binary runs: batch mode example, status 1" batch_answer
+check "unpacked binary runs: kestrum calc" test "$("$kestrum" calc -p 3 1/8 2>&1)" = "0.125"
 check "manual page is the repository's, compressed" man_page_is_source
 check "changelog names version $version" changelog_names_version
 check "copyright file in machine-readable format" machine_readable_copyright

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the manual page: groff and man render it without a single warning, it names the
-# project's version, and it documents every operation, both modes and every exit status.
+# project's version, and it documents every operation, batch mode, kestrum calc (its options,
+# modes, commands, history file and precision limit) and every exit status.
 #   check_man_page.sh PAGE VERSION
 set -euo pipefail
 page=$1
@@ -20,8 +21,8 @@ grep -q "^\.TH KESTRUM 1 [0-9-]* \"kestrum $version\"" "$page" || {
 }
 
 text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$page" 2>/dev/null)
-for expected in iadd isub imult idiv icomp radd rsub rmult "kestrum -" "error usage" \
-    "EXIT STATUS" "32766"; do
+for expected in iadd isub imult idiv icomp radd rsub rmult "kestrum -" "error usage" "kestrum calc" \
+    "--places" "--mode" "HALF_EVEN" ":places" ".kestrum_history" "max(60, N)" "EXIT STATUS" "32766"; do
     grep -qF -- "$expected" <<<"$text" || {
         echo "$page: the rendered page does not mention \"$expected\"" >&2
         exit 1

@@ -27,6 +27,19 @@ LineOutcome failed(std::string message) {
     return {{}, LineFailure{0, std::move(message)}};
 }
 
+// The calculator's message without the " at column N" it ends in, since the column is
+// reported in front of it.
+LineFailure failureOf(const calc::CalcError& error) {
+    std::string_view message = error.what();
+    if (error.column() != 0) {
+        const std::string suffix = " at column " + std::to_string(error.column());
+        if (message.ends_with(suffix)) {
+            message.remove_suffix(suffix.size());
+        }
+    }
+    return {error.column(), std::string(message)};
+}
+
 }  // namespace
 
 std::string describeFailure(std::string_view where, const LineFailure& failure) {
@@ -54,7 +67,7 @@ LineOutcome CalcSession::handle(std::string_view line) {
         const std::optional<std::string> value = calculator_.evaluateLine(line);
         return {value ? *value + '\n' : std::string(), std::nullopt};
     } catch (const calc::CalcError& error) {
-        return {{}, LineFailure{error.column(), error.what()}};
+        return {{}, failureOf(error)};
     } catch (const std::bad_alloc&) {
         return failed("out of memory");
     }

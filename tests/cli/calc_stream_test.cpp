@@ -112,6 +112,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "kestrum calc: line 5: :help: too many arguments"}}),
     [](const testing::TestParamInfo<StreamCase>& param) { return param.param.name; });
 
+TEST(CalcStream, ColumnIsNamedOnceInFrontOfTheMessage) {
+    const StreamRun r = runStreamOn("\n2 +\n");
+    EXPECT_EQ(r.errLines,
+              std::vector<std::string>{"kestrum calc: line 2, column 4: missing operand"});
+}
+
 TEST(CalcStream, HelpNamesTheCommandsAndFunctions) {
     const StreamRun r = runStreamOn(":help\n");
     EXPECT_EQ(r.status, 0);

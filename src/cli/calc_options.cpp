@@ -13,6 +13,10 @@ bool isLetter(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
 }
 
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
 // An option is "-" and a letter or "--" and a letter; "-2+3" and "-(1)" are expressions.
 bool isOption(std::string_view arg) {
     if (arg.starts_with("--")) {
@@ -45,7 +49,7 @@ SplitOption splitOption(std::string_view arg) {
 }  // namespace
 
 std::optional<std::int64_t> parsePlaces(std::string_view text) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
+    if (text.empty() || !isDigit(text[0])) {
         return std::nullopt;
     }
     std::int64_t places = 0;

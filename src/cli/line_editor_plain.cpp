@@ -1,4 +1,5 @@
 #include <iostream>
+#include <utility>
 
 #include "line_editor.h"
 

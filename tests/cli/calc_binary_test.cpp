@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CalcBinary,
     testing::Values(
         BinaryCase{"EachValueOnItsLine", "$K calc '1/8' '2^64' 'sqrt(2)'", 0,
-                   "0.125\n18446744073709551616\n1.41421356237309504880\n", ""},
+                   "0.125\n18446744073709551616\n1.4142135623730950488\n", ""},
         BinaryCase{"PlacesAndMode", "$K calc -p 5 -m down 2/3 -2/3", 0, "0.66666\n-0.66666\n", ""},
         BinaryCase{"LongOptionsWithEquals", "$K calc --places=0 --mode=half_even 2.5 3.5", 0,
                    "2\n4\n", ""},

@@ -166,6 +166,9 @@ Ball mul(const Ball& a, const Ball& b, Precision p) {
 // midpoints' quotient is taken to two digits beyond the precision; when it comes out exact
 // (6/2, 1/4) it stays exact as far as the precision allows.
 Ball div(const Ball& a, const Ball& b, Precision p) {
+    if (b.sign().value_or(0) == 0) {
+        throw std::domain_error("division by a ball that holds zero");
+    }
     const std::int64_t digits = p.digits + kRadiusGuardDigits;
     const Ball x = a.isExact() ? a : trimmedOperand(a, digits);
     const Ball y = b.isExact() ? b : trimmedOperand(b, digits);

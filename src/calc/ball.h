@@ -69,7 +69,8 @@ Ball sub(const Ball& a, const Ball& b, Precision p);
 Ball mul(const Ball& a, const Ball& b, Precision p);
 Ball neg(const Ball& a);
 Ball abs(const Ball& a);
-// Requires b.sign() to be 1 or -1. An exact quotient of exact operands stays exact.
+// Requires b.sign() to be 1 or -1 (throws std::domain_error otherwise). An exact quotient of
+// exact operands stays exact.
 Ball div(const Ball& a, const Ball& b, Precision p);
 
 // Integer power a^n for a whole n (n < 0 requires a.sign() != 0 and divides).

@@ -29,7 +29,7 @@ bool holdsQuotient(const Ball& ball, const Decimal& x, const Decimal& y) {
 }
 
 Ball randomBall(std::mt19937_64& random, bool exactMid) {
-    std::string digits(1 + random() % 40, '0');
+    std::string digits(static_cast<std::size_t>(1 + random() % 40), '0');
     for (char& d : digits) {
         d = static_cast<char>('0' + random() % 10);
     }
@@ -147,6 +147,12 @@ TEST(Ball, SignsAndComparisons) {
     EXPECT_EQ(a.upper().toString(), "2.6");
     EXPECT_EQ(Ball(dec("1.234"), Radius{5, -4}).accuracyPlaces(), 3);
     EXPECT_EQ(abs(Ball(dec("-3"), Radius{1, 0})).mid().toString(), "3");
+}
+
+TEST(Ball, DivisionByABallAroundZeroIsRefused) {
+    EXPECT_THROW(div(exact("1"), Ball(), Precision{30}), std::domain_error);
+    EXPECT_THROW(div(exact("1"), Ball(dec("0.001"), Radius{1, -3}), Precision{30}),
+                 std::domain_error);
 }
 
 TEST(Ball, MagnitudeLimit) {

@@ -68,7 +68,9 @@ TEST(Sqrt, RootsHoldTheExactRootAtEveryPrecision) {
     std::mt19937_64 random(4);
     for (const std::int64_t digits : {1, 5, 11, 12, 13, 30, 31, 200, 3001}) {
         for (int round = 0; round < 6; ++round) {
-            std::string text(1 + random() % (2 * static_cast<std::uint64_t>(digits) + 5), '0');
+            std::string text(static_cast<std::size_t>(
+                                 1 + random() % (2 * static_cast<std::uint64_t>(digits) + 5)),
+                             '0');
             for (char& d : text) {
                 d = static_cast<char>('0' + random() % 10);
             }

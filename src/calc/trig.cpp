@@ -147,9 +147,11 @@ Ball trigBall(const Ball& a, Precision p, bool sine) {
     if (a.radius().magnitude() > 1) {
         return Ball(Decimal{}, Radius{1, 0});
     }
-    const Fixed value = a.mid().isZero() ? wholeFixed(BigInt(sine ? 0 : 1), 1)
-                                         : sinOrCosSettled(a.mid(), p.digits, sine);
-    return widened(fixedBall(value, p), a.radius(), p);  // both are 1-Lipschitz
+    // Both are 1-Lipschitz, so the ball's radius carries over as it is.
+    if (a.mid().isZero()) {
+        return widened(Ball::fromInteger(sine ? 0 : 1), a.radius(), p);
+    }
+    return widened(fixedBall(sinOrCosSettled(a.mid(), p.digits, sine), p), a.radius(), p);
 }
 
 }  // namespace

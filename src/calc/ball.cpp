@@ -1,6 +1,7 @@
 #include "ball.h"
 
 #include <algorithm>
+#include <compare>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -70,7 +71,7 @@ std::optional<int> Ball::sign() const {
 // 0.09 of the larger one's power of ten, which often settles the matter without aligning them.
 std::optional<int> Ball::compareTo(const Decimal& v) const {
     const auto ordering = mid_ <=> v;
-    const int order = ordering < 0 ? -1 : (ordering > 0 ? 1 : 0);
+    const int order = std::is_lt(ordering) ? -1 : (std::is_gt(ordering) ? 1 : 0);
     if (isExact()) {
         return order;
     }

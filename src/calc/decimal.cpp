@@ -1,5 +1,6 @@
 #include "decimal.h"
 
+#include <compare>
 #include <string>
 #include <utility>
 
@@ -84,7 +85,7 @@ std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
 }
 
 bool operator==(const Decimal& a, const Decimal& b) {
-    return (a <=> b) == 0;
+    return std::is_eq(a <=> b);
 }
 
 Decimal operator+(const Decimal& a, const Decimal& b) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <ranges>
 #include <stdexcept>
 #include <vector>
 
@@ -51,14 +52,14 @@ BigInt fixedPointSquareRoot(const BigInt& big, std::int64_t w) {
     }
     const double u = static_cast<double>(rescaled(big, w, 16).toInt64()) * 1e-16;
     BigInt r(std::llround(std::pow(10.0, static_cast<double>(precision)) / std::sqrt(u)));
-    for (auto next = steps.rbegin(); next != steps.rend(); ++next) {
-        const BigInt square = (r * r).shiftedDown(static_cast<std::size_t>(2 * precision - *next));
-        const BigInt defect = (BigInt::powerOfTen(static_cast<std::size_t>(2 * *next)) -
-                               rescaled(big, w, *next) * square)
-                                  .shiftedDown(static_cast<std::size_t>(*next));
-        r = r.shiftedUp(static_cast<std::size_t>(*next - precision)) +
+    for (const std::int64_t next : std::views::reverse(steps)) {
+        const BigInt square = (r * r).shiftedDown(static_cast<std::size_t>(2 * precision - next));
+        const BigInt defect = (BigInt::powerOfTen(static_cast<std::size_t>(2 * next)) -
+                               rescaled(big, w, next) * square)
+                                  .shiftedDown(static_cast<std::size_t>(next));
+        r = r.shiftedUp(static_cast<std::size_t>(next - precision)) +
             (r * defect).shiftedDown(static_cast<std::size_t>(precision)).dividedByWord(2);
-        precision = *next;
+        precision = next;
     }
     const auto p = static_cast<std::size_t>(precision);
     const BigInt s = (rescaled(big, w, precision) * r).shiftedDown(p);
@@ -129,8 +130,8 @@ Ball positiveRoot(const Decimal& m, std::int64_t n, Precision p) {
     while (steps.back() > 12) {
         steps.push_back(steps.back() / 2 + 2);
     }
-    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-        const Precision working{*step};
+    for (const std::int64_t step : std::views::reverse(steps)) {
+        const Precision working{step};
         const Ball power = powInteger(Ball(x), n - 1, working);
         const Ball sum = add(mul(previous, Ball(x), working), div(target, power, working), working);
         x = div(sum, count, working).mid();

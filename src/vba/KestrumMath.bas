@@ -24,6 +24,9 @@ Private kmPrimes, kmGroupProducts, kmGroupFirst
 Private kmLnTen, kmLnTenDigits
 ' Pi to kmPiDigits digits, kept once computed.
 Private kmPiText, kmPiDigits
+' KEval's work: the formula's tokens and the next one's index, the parentheses open while it is
+' read; the fraction digits kept while it is evaluated, and whether this is the last try.
+Private kmTokens, kmTokenAt, kmNesting, kmEvalDigits, kmEvalAtLimit
 
 Private Const KM_SOURCE = "KestrumMath"
 Private Const KM_MAX_TEXT = 32766
@@ -43,6 +46,14 @@ Private Const KM_TRIAL_PRIMES = 167
 Private Const KM_SIEVE_LIMIT = 4000
 ' Below this bound the strong probable prime tests to the prime bases 2 ... 41 prove primality.
 Private Const KM_MR_BOUND = "3317044064679887385961981"
+' Letters that start a name in a KEval formula.
+Private Const KM_LETTERS = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+' The most nodes from a KEval formula's root to a leaf, and the most parentheses open at once.
+Private Const KM_EVAL_DEPTH = 2000
+' The most places a function's result is computed to while KEval looks for its first digits.
+Private Const KM_EVAL_MOST = 8000
+' KEval's signal that its bounds cannot decide a step: vbObjectError + 513.
+Private Const KM_EVAL_MORE = -2147220991
 
 ' ---------------------------------------------------------------------------------------------
 ' Worksheet and code functions
@@ -808,6 +819,18 @@ End Function
 ' The tangent of a (radians, any size), rounded to places fraction digits (places >= 0).
 Public Function KTan(a, places, Optional mode = "HALF_UP")
     KTan = KmTrig("KTan", a, places, mode, 2)
+End Function
+
+' The value of the formula expr rounded once to places fraction digits (places >= 0): numbers,
+' + - * / ^ and parentheses, pi and e, and the functions sqrt, root, ln, log10, log, exp, sin, cos,
+' tan, asin, acos, atan, atan2, abs, fact, binom, gcd, lcm, quot, mod and round by name.
+Public Function KEval(expr, places, Optional mode = "HALF_UP")
+    Dim t, p, md
+    KmStart
+    t = KmText("KEval", "expr", expr)
+    p = KmReadPlaces("KEval", places)
+    md = KmMode("KEval", mode)
+    KEval = KmEvalRound(KmParseFormula(t), p, md)
 End Function
 
 ' ---------------------------------------------------------------------------------------------
@@ -2222,6 +2245,937 @@ Private Function KmSinCosPart(u, v, f)
     one = "1" & String(f, "0")
     sn = KmCut(kestrumArithm.imult(u, kestrumArithm.iadd(one, KmSeriesSum(3, uu, 2 * v, hi, f))), v)
     KmSinCosPart = Array(sn, KmIsqrt(kestrumArithm.isub(KmShift(one, f), kestrumArithm.imult(sn, sn))))
+End Function
+
+' ---------------------------------------------------------------------------------------------
+' Formulas (KEval): reading. A formula is cut into tokens, Array(kind, text, column) with the
+' 1-based column of the token's first character: kind "number", "name", one of + - * / ^ ( ) , =
+' as itself, "?" for a character that starts no token, and "end" at the column past the last
+' character. The parser makes a tree of nodes Array(kind, column, depth, operands, value): kind
+' "number" (value its text), "pi", "e", "neg", one of + - * / ^, or a function's name in lower
+' case (value the rounding mode of round); operands is an array of nodes.
+' ---------------------------------------------------------------------------------------------
+
+' The tree of the formula t; error 5 with the column of the first fault.
+Private Function KmParseFormula(t)
+    Dim tree
+    kmTokens = KmTokenize(t)
+    kmTokenAt = 0
+    kmNesting = 0
+    tree = KmParseSum()
+    KmExpectEnd
+    KmParseFormula = tree
+End Function
+
+Private Function KmTokenize(t)
+    Dim tokens, count, at, length, kind
+    ReDim tokens(Len(t))
+    count = 0
+    at = 1
+    Do While at <= Len(t)
+        If KmCharIn(t, at, " " & vbTab) Then
+            at = at + 1
+        Else
+            length = KmNumberLength(t, at)
+            If length > 0 Then
+                kind = "number"
+            ElseIf KmCharIn(t, at, KM_LETTERS) Then
+                kind = "name"
+                length = 1
+                Do While KmCharIn(t, at + length, KM_LETTERS & "0123456789_")
+                    length = length + 1
+                Loop
+            ElseIf KmCharIn(t, at, "+-*/^(),=") Then
+                kind = Mid(t, at, 1)
+                length = 1
+            Else
+                kind = "?"
+                length = 1
+            End If
+            tokens(count) = Array(kind, Mid(t, at, length), at)
+            count = count + 1
+            at = at + length
+        End If
+    Loop
+    tokens(count) = Array("end", "", Len(t) + 1)
+    ReDim Preserve tokens(count)
+    KmTokenize = tokens
+End Function
+
+' Whether the character at position i of t is one of chars (False past the end).
+Private Function KmCharIn(t, i, chars)
+    Dim c
+    c = Mid(t, i, 1)
+    KmCharIn = Len(c) = 1 And InStr(chars, c) > 0
+End Function
+
+' The length of the number at position at of t: digits with at most one point, at least one
+' digit; 0 when there is none.
+Private Function KmNumberLength(t, at)
+    Dim i, digits
+    i = at
+    digits = 0
+    Do While KmCharIn(t, i, "0123456789")
+        i = i + 1
+        digits = digits + 1
+    Loop
+    If Mid(t, i, 1) = "." Then
+        i = i + 1
+        Do While KmCharIn(t, i, "0123456789")
+            i = i + 1
+            digits = digits + 1
+        Loop
+    End If
+    If digits = 0 Then KmNumberLength = 0 Else KmNumberLength = i - at
+End Function
+
+Private Function KmPeekKind()
+    KmPeekKind = kmTokens(kmTokenAt)(0)
+End Function
+
+' The next token, which is then passed (the end stays).
+Private Function KmNextToken()
+    KmNextToken = kmTokens(kmTokenAt)
+    If kmTokens(kmTokenAt)(0) <> "end" Then kmTokenAt = kmTokenAt + 1
+End Function
+
+Private Sub KmSyntaxError(what, column)
+    Err.Raise 5, KM_SOURCE, "KEval: " & what & " at column " & column
+End Sub
+
+' A node; a tree deeper than KM_EVAL_DEPTH is refused.
+Private Function KmNode(kind, column, operands, value)
+    Dim depth, operand
+    depth = 1
+    For Each operand In operands
+        If operand(2) + 1 > depth Then depth = operand(2) + 1
+    Next
+    If depth > KM_EVAL_DEPTH Then KmSyntaxError "formula nested too deeply", column
+    KmNode = Array(kind, column, depth, operands, value)
+End Function
+
+' Terms joined by + and -, from the left.
+Private Function KmParseSum()
+    Dim tree, token
+    tree = KmParseProduct()
+    Do While KmPeekKind() = "+" Or KmPeekKind() = "-"
+        token = KmNextToken()
+        tree = KmNode(token(0), token(2), Array(tree, KmParseProduct()), Empty)
+    Loop
+    KmParseSum = tree
+End Function
+
+' Factors joined by * and /, from the left.
+Private Function KmParseProduct()
+    Dim tree, token
+    tree = KmParseSigned()
+    Do While KmPeekKind() = "*" Or KmPeekKind() = "/"
+        token = KmNextToken()
+        tree = KmNode(token(0), token(2), Array(tree, KmParseSigned()), Empty)
+    Loop
+    KmParseProduct = tree
+End Function
+
+' A power with any number of signs in front: -2^2 is -(2^2).
+Private Function KmParseSigned()
+    Dim token
+    token = kmTokens(kmTokenAt)
+    If token(0) = "-" Then
+        KmNextToken
+        KmParseSigned = KmNode("neg", token(2), Array(KmParseSigned()), Empty)
+    ElseIf token(0) = "+" Then
+        KmNextToken
+        KmParseSigned = KmParseSigned()
+    Else
+        KmParseSigned = KmParsePower()
+    End If
+End Function
+
+' An operand, or an operand ^ a signed power: right to left, 2^3^2 is 2^(3^2), 2^-1 is 1/2.
+Private Function KmParsePower()
+    Dim base, token
+    base = KmParseOperand()
+    If KmPeekKind() <> "^" Then
+        KmParsePower = base
+        Exit Function
+    End If
+    token = KmNextToken()
+    KmParsePower = KmNode("^", token(2), Array(base, KmParseSigned()), Empty)
+End Function
+
+' A number, a name (constant or call) or a formula in parentheses.
+Private Function KmParseOperand()
+    Dim token, tree
+    token = kmTokens(kmTokenAt)
+    Select Case token(0)
+        Case "number"
+            KmNextToken
+            KmParseOperand = KmNode("number", token(2), Array(), KNorm(token(1)))
+        Case "name"
+            KmParseOperand = KmParseName()
+        Case "("
+            KmNextToken
+            kmNesting = kmNesting + 1
+            If kmNesting > KM_EVAL_DEPTH Then KmSyntaxError "formula nested too deeply", token(2)
+            tree = KmParseSum()
+            kmNesting = kmNesting - 1
+            KmExpect ")", "missing ')'"
+            KmParseOperand = tree
+        Case "?"
+            KmUnexpected token
+        Case Else
+            KmSyntaxError "missing operand", token(2)
+    End Select
+End Function
+
+Private Function KmParseName()
+    Dim token, fn
+    token = KmNextToken()
+    fn = LCase(token(1))
+    If Not IsEmpty(KmArity(fn)) Then
+        KmParseName = KmParseCall(fn, token(2))
+    ElseIf fn = "pi" Or fn = "e" Then
+        KmParseName = KmNode(fn, token(2), Array(), Empty)
+    Else
+        KmSyntaxError "unknown name " & token(1), token(2)
+    End If
+End Function
+
+' The fewest and the most arguments of a function, Array(min, max); Empty for another name.
+Private Function KmArity(fn)
+    Select Case fn
+        Case "sqrt", "ln", "log10", "exp", "sin", "cos", "tan", "asin", "acos", "atan", "abs", "fact"
+            KmArity = Array(1, 1)
+        Case "root", "log", "atan2", "binom", "gcd", "lcm", "quot", "mod"
+            KmArity = Array(2, 2)
+        Case "round"
+            KmArity = Array(2, 3)
+        Case Else
+            KmArity = Empty
+    End Select
+End Function
+
+' The arguments of the function fn (at column) in parentheses; the third argument of round is
+' a rounding mode's name.
+Private Function KmParseCall(fn, column)
+    Dim arity, args, count, values, mode, counted
+    arity = KmArity(fn)
+    If KmPeekKind() <> "(" Then KmSyntaxError "missing '(' after " & fn, kmTokens(kmTokenAt)(2)
+    KmNextToken
+    If arity(0) = arity(1) Then
+        counted = arity(0) & " argument"
+        If arity(0) > 1 Then counted = counted & "s"
+    Else
+        counted = arity(0) & " or " & arity(1) & " arguments"
+    End If
+    ReDim args(arity(1) - 1)
+    count = 0
+    values = 0
+    mode = "HALF_UP"
+    Do
+        If fn = "round" And count = 2 Then
+            mode = KmParseModeName()
+        Else
+            args(values) = KmParseSum()
+            values = values + 1
+        End If
+        count = count + 1
+        If KmPeekKind() <> "," Then Exit Do
+        If count = arity(1) Then KmSyntaxError fn & " takes " & counted, column
+        KmNextToken
+    Loop
+    KmExpect ")", "missing ')'"
+    If count < arity(0) Then KmSyntaxError fn & " takes " & counted, column
+    ReDim Preserve args(values - 1)
+    KmParseCall = KmNode(fn, column, args, mode)
+End Function
+
+Private Function KmParseModeName()
+    Dim token
+    token = kmTokens(kmTokenAt)
+    If token(0) <> "name" Then KmSyntaxError "rounding mode expected", token(2)
+    KmNextToken
+    Select Case UCase(token(1))
+        Case "HALF_UP", "HALF_EVEN", "HALF_DOWN", "UP", "DOWN", "CEILING", "FLOOR"
+            KmParseModeName = UCase(token(1))
+        Case Else
+            KmSyntaxError "unknown rounding mode " & token(1), token(2)
+    End Select
+End Function
+
+' Passes a token of the kind; at the end names what is missing, elsewhere what is in the way.
+Private Sub KmExpect(kind, missing)
+    Dim token
+    token = kmTokens(kmTokenAt)
+    If token(0) = kind Then
+        KmNextToken
+    ElseIf token(0) = "end" Then
+        KmSyntaxError missing, token(2)
+    Else
+        KmUnexpected token
+    End If
+End Sub
+
+Private Sub KmExpectEnd()
+    Dim token
+    token = kmTokens(kmTokenAt)
+    If token(0) = ")" Then KmSyntaxError "unmatched ')'", token(2)
+    If token(0) <> "end" Then KmUnexpected token
+End Sub
+
+Private Sub KmUnexpected(token)
+    Select Case token(0)
+        Case "number", "fn", "("
+            KmSyntaxError "missing operator", token(2)
+        Case "?"
+            KmSyntaxError "unexpected character '" & token(1) & "'", token(2)
+        Case Else
+            KmSyntaxError "unexpected '" & token(1) & "'", token(2)
+    End Select
+End Sub
+
+' ---------------------------------------------------------------------------------------------
+' Formulas (KEval): values. A value is held as bounds Array(lo, hi), number texts in normal form
+' with lo <= hi around the exact value; lo = hi is the exact value. A formula is evaluated with
+' kmEvalDigits = places + guard digits: + - * are exact and then rounded outward (lo down, hi up)
+' to kmEvalDigits fraction digits, or more for a value below 1, as many more as it has zeros
+' after the point; a function is rounded outward at its ends the same way. When the bounds of
+' the result round alike, that is the result; otherwise the guard digits double. A step that the
+' bounds cannot decide (the sign of a divisor, whether a number is whole) asks for more digits,
+' except on the last try (guard digits >= max(60, places)), which takes the boundary value: a
+' divisor or logarithm's argument that may be 0 is 0, a number that may be whole n is n, and a
+' result still between two roundings is the rounding boundary between them.
+' ---------------------------------------------------------------------------------------------
+
+' The formula's value rounded to places in mode md.
+Private Function KmEvalRound(tree, places, md)
+    Dim limit, guard, bounds, result
+    limit = 60
+    If places > limit Then limit = places
+    guard = KM_GUARD
+    Do
+        kmEvalDigits = places + guard
+        KmCheckWorking "KEval", kmEvalDigits
+        kmEvalAtLimit = guard >= limit
+        bounds = KmEvalTry(tree)
+        If Not IsEmpty(bounds) Then
+            result = KRound(bounds(0), places, md)
+            If result = KRound(bounds(1), places, md) Then Exit Do
+            If kmEvalAtLimit Then
+                result = KmEvalBoundary(bounds, places, md)
+                Exit Do
+            End If
+        End If
+        guard = guard * 2
+    Loop
+    KmEvalRound = result
+End Function
+
+' The bounds of the tree's value at the working digits, or Empty when a step needs more digits.
+' Errors of the module's functions come through as KEval's.
+Private Function KmEvalTry(tree)
+    Dim bounds, number, source, description
+    On Error Resume Next
+    bounds = KmEvalNode(tree)
+    number = Err.Number
+    source = Err.Source
+    description = Err.Description
+    On Error GoTo 0
+    If number = KM_EVAL_MORE Then
+        KmEvalTry = Empty
+    ElseIf number <> 0 Then
+        If Left(description, 7) <> "KEval: " Then description = "KEval: " & description
+        Err.Raise number, source, description
+    Else
+        KmEvalTry = bounds
+    End If
+End Function
+
+' A step that the bounds cannot decide: more digits, except on the last try, where the caller
+' goes on with the boundary value.
+Private Sub KmEvalUndecided()
+    If Not kmEvalAtLimit Then Err.Raise KM_EVAL_MORE, KM_SOURCE, "KEval: more digits needed"
+End Sub
+
+Private Sub KmEvalRefuse(why)
+    Err.Raise 5, KM_SOURCE, "KEval: " & why
+End Sub
+
+Private Sub KmEvalDivisionByZero()
+    Err.Raise 11, KM_SOURCE, "KEval: division by zero"
+End Sub
+
+' The rounding in mode md of the boundary between the roundings of bounds: the multiple of
+' 10^-places (directed modes) or the midpoint between two (HALF modes) nearest to their middle.
+Private Function KmEvalBoundary(bounds, places, md)
+    Dim middle, unit, b
+    middle = KmEvalMiddle(bounds)
+    If Left(md, 5) = "HALF_" Then
+        If places >= 0 Then unit = KmFormat("1", places) Else unit = KmShift("1", -places)
+        b = KAdd(KRound(middle, places, "FLOOR"), KMul(unit, "0.5"))
+    Else
+        b = KRound(middle, places, "HALF_UP")
+    End If
+    KmEvalBoundary = KRound(b, places, md)
+End Function
+
+Private Function KmEvalMiddle(bounds)
+    KmEvalMiddle = KMul(KAdd(bounds(0), bounds(1)), "0.5")
+End Function
+
+Private Function KmEvalNode(node)
+    Dim operands, values, i
+    Select Case node(0)
+        Case "number"
+            KmEvalNode = Array(node(4), node(4))
+        Case "pi"
+            KmEvalNode = KmEvalPi(0)
+        Case "e"
+            KmEvalNode = KmEvalE()
+        Case Else
+            operands = node(3)
+            ReDim values(UBound(operands))
+            For i = 0 To UBound(operands)
+                values(i) = KmEvalNode(operands(i))
+            Next
+            KmEvalNode = KmEvalOperation(node(0), values, node(4))
+    End Select
+End Function
+
+' The operator or function kind on the values v; md is round's mode.
+Private Function KmEvalOperation(kind, v, md)
+    Dim n, k
+    Select Case kind
+        Case "neg"
+            KmEvalOperation = Array(KNeg(v(0)(1)), KNeg(v(0)(0)))
+        Case "+"
+            KmEvalOperation = KmEvalSpan(KAdd(v(0)(0), v(1)(0)), KAdd(v(0)(1), v(1)(1)))
+        Case "-"
+            KmEvalOperation = KmEvalSpan(KSub(v(0)(0), v(1)(1)), KSub(v(0)(1), v(1)(0)))
+        Case "*"
+            KmEvalOperation = KmEvalMul(v(0), v(1))
+        Case "/"
+            KmEvalOperation = KmEvalDiv(v(0), v(1))
+        Case "^"
+            KmEvalOperation = KmEvalPower(v(0), v(1))
+        Case "sqrt"
+            KmEvalOperation = KmEvalRoot(v(0), "2")
+        Case "root"
+            KmEvalOperation = KmEvalRoot(v(0), KmEvalWhole(v(1), "root"))
+        Case "exp", "atan"
+            KmEvalOperation = KmEvalRising(kind, v(0), Empty)
+        Case "ln", "log10"
+            KmEvalPositive v(0), kind & " of a number <= 0"
+            KmEvalOperation = KmEvalRising(kind, v(0), Empty)
+        Case "log"
+            KmEvalOperation = KmEvalLog(v(0), v(1))
+        Case "sin", "cos"
+            KmEvalOperation = KmEvalWave(kind, v(0))
+        Case "tan"
+            KmEvalOperation = KmEvalTan(v(0))
+        Case "asin"
+            KmEvalOperation = KmEvalRising(kind, KmEvalUnitRange(v(0), kind), Empty)
+        Case "acos"
+            KmEvalOperation = KmEvalFalling(kind, KmEvalUnitRange(v(0), kind))
+        Case "atan2"
+            KmEvalOperation = KmEvalAngle(v(0), v(1))
+        Case "abs"
+            KmEvalOperation = KmEvalAbs(v(0))
+        Case "fact"
+            n = KmEvalWhole(v(0), kind)
+            If KmIsNegative(n) Then KmEvalRefuse "fact of a negative number"
+            KmEvalOperation = KmEvalPoint(KFact(n))
+        Case "binom"
+            n = KmEvalWhole(v(0), kind)
+            k = KmEvalWhole(v(1), kind)
+            If KmIsNegative(n) Or KmIsNegative(k) Then KmEvalRefuse "binom of a negative number"
+            KmEvalOperation = KmEvalPoint(KBinom(n, k))
+        Case "gcd"
+            KmEvalOperation = KmEvalPoint(KGcd(KmEvalWhole(v(0), kind), KmEvalWhole(v(1), kind)))
+        Case "lcm"
+            KmEvalOperation = KmEvalPoint(KLcm(KmEvalWhole(v(0), kind), KmEvalWhole(v(1), kind)))
+        Case "quot", "mod"
+            n = KmEvalWhole(v(0), kind)
+            k = KmEvalWhole(v(1), kind)
+            If k = "0" Then KmEvalDivisionByZero
+            If kind = "quot" Then n = KQuot(n, k) Else n = KMod(n, k)
+            KmEvalOperation = KmEvalPoint(n)
+        Case "round"
+            KmEvalOperation = KmEvalRoundTo(v(0), KmEvalWhole(v(1), kind), md)
+    End Select
+End Function
+
+Private Function KmEvalPoint(x)
+    KmEvalPoint = Array(x, x)
+End Function
+
+' The number of zeros after the point of |x| < 1 (0.00123: 2); 0 for |x| >= 1.
+Private Function KmEvalZeros(x)
+    Dim d
+    d = KmMagnitude(x)
+    KmEvalZeros = 0
+    If Left(d, 2) = "0." Then KmEvalZeros = KmLeadingZeros(Mid(d, 3))
+End Function
+
+' The exact x rounded down, or up when up is True, to the fraction digits a value keeps.
+Private Function KmEvalOut(x, up)
+    Dim md
+    If up Then md = "CEILING" Else md = "FLOOR"
+    KmEvalOut = KRound(x, kmEvalDigits + KmEvalZeros(x), md)
+End Function
+
+' Bounds from exact ends.
+Private Function KmEvalSpan(lo, hi)
+    KmEvalSpan = Array(KmEvalOut(lo, False), KmEvalOut(hi, True))
+End Function
+
+Private Function KmEvalMul(a, b)
+    Dim products, lo, hi, i
+    products = Array(KMul(a(0), b(0)), KMul(a(0), b(1)), KMul(a(1), b(0)), KMul(a(1), b(1)))
+    lo = products(0)
+    hi = products(0)
+    For i = 1 To 3
+        If KCmp(products(i), lo) < 0 Then lo = products(i)
+        If KCmp(products(i), hi) > 0 Then hi = products(i)
+    Next
+    KmEvalMul = KmEvalSpan(lo, hi)
+End Function
+
+' 1 or -1 when every number within the bounds a has that sign, 0 for the exact 0, 2 when they
+' hold 0 and other numbers.
+Private Function KmEvalSign(a)
+    If a(0) = "0" And a(1) = "0" Then
+        KmEvalSign = 0
+    ElseIf Not KmIsNegative(a(0)) And a(0) <> "0" Then
+        KmEvalSign = 1
+    ElseIf KmIsNegative(a(1)) Then
+        KmEvalSign = -1
+    Else
+        KmEvalSign = 2
+    End If
+End Function
+
+' a / b: a divisor that may be 0 is 0 on the last try. Each end of the quotient comes from the
+' ends of a and b that make it smallest or largest.
+Private Function KmEvalDiv(a, b)
+    Dim sign, lo, hi, d
+    sign = KmEvalSign(b)
+    If sign = 2 Then KmEvalUndecided
+    If sign = 0 Or sign = 2 Then KmEvalDivisionByZero
+    If a(0) = a(1) And b(0) = b(1) Then
+        KmEvalDiv = KmEvalAt("div", a(0), b(0))
+        Exit Function
+    End If
+    If sign = 1 Then
+        If KmIsNegative(a(0)) Then lo = b(0) Else lo = b(1)
+        If KmIsNegative(a(1)) Then hi = b(1) Else hi = b(0)
+        lo = KmEvalBound("div", a(0), lo, False, d)
+        hi = KmEvalBound("div", a(1), hi, True, d)
+    Else
+        If KmIsNegative(a(1)) Then lo = b(0) Else lo = b(1)
+        If KmIsNegative(a(0)) Then hi = b(1) Else hi = b(0)
+        lo = KmEvalBound("div", a(1), lo, False, d)
+        hi = KmEvalBound("div", a(0), hi, True, d)
+    End If
+    KmEvalDiv = Array(lo, hi)
+End Function
+
+' The module's fn of x (and y) rounded down, or up when up is True, to d places: first
+' kmEvalDigits, then, when the result shows zeros after the point, as many more. A result of 0
+' or one unit tells nothing of the size: the places double until it does (an exact 0 is 0 both
+' ways), up to KM_EVAL_MOST places.
+Private Function KmEvalBound(fn, x, y, up, d)
+    Dim r, zeros
+    d = kmEvalDigits
+    Do
+        r = KmEvalCall(fn, x, y, d, up)
+        If r = "0" Then
+            If KmEvalCall(fn, x, y, d, Not up) = "0" Then Exit Do
+        End If
+        zeros = KmEvalZeros(r)
+        If r <> "0" And zeros < d - 1 Then
+            If kmEvalDigits + zeros > d Then
+                d = kmEvalDigits + zeros
+                r = KmEvalCall(fn, x, y, d, up)
+            End If
+            Exit Do
+        End If
+        If 2 * d > KM_EVAL_MOST Then Exit Do
+        d = 2 * d
+    Loop
+    KmEvalBound = r
+End Function
+
+' Bounds of fn at the numbers x (and y): the result rounded down to d places and one unit more,
+' or when it has fewer than d fraction digits (it may be exact), rounded up as well.
+Private Function KmEvalAt(fn, x, y)
+    Dim lo, d, point
+    lo = KmEvalBound(fn, x, y, False, d)
+    point = InStr(lo, ".")
+    If point = 0 Or Len(lo) - point < d Then
+        KmEvalAt = Array(lo, KmEvalCall(fn, x, y, d, True))
+    Else
+        KmEvalAt = Array(lo, KAdd(lo, KmFormat("1", d)))
+    End If
+End Function
+
+Private Function KmEvalCall(fn, x, y, d, up)
+    Dim md
+    If up Then md = "CEILING" Else md = "FLOOR"
+    Select Case fn
+        Case "div": KmEvalCall = KDiv(x, y, d, md)
+        Case "power": KmEvalCall = KPower(x, y, d, md)
+        Case "root": KmEvalCall = KRoot(x, y, d, md)
+        Case "sqrt": KmEvalCall = KSqrt(x, d, md)
+        Case "exp": KmEvalCall = KExp(x, d, md)
+        Case "ln": KmEvalCall = KLn(x, d, md)
+        Case "log10": KmEvalCall = KLog10(x, d, md)
+        Case "log": KmEvalCall = KLog(x, y, d, md)
+        Case "sin": KmEvalCall = KSin(x, d, md)
+        Case "cos": KmEvalCall = KCos(x, d, md)
+        Case "tan": KmEvalCall = KTan(x, d, md)
+        Case "atan": KmEvalCall = KAtn(x, d, md)
+        Case "asin": KmEvalCall = KAsin(x, d, md)
+        Case "acos": KmEvalCall = KAcos(x, d, md)
+        Case "atan2": KmEvalCall = KAtan2(x, y, d, md)
+    End Select
+End Function
+
+' An increasing fn (with its second argument y) on the bounds a.
+Private Function KmEvalRising(fn, a, y)
+    Dim d
+    If a(0) = a(1) Then
+        KmEvalRising = KmEvalAt(fn, a(0), y)
+    Else
+        KmEvalRising = Array(KmEvalBound(fn, a(0), y, False, d), KmEvalBound(fn, a(1), y, True, d))
+    End If
+End Function
+
+Private Function KmEvalFalling(fn, a)
+    Dim d
+    If a(0) = a(1) Then
+        KmEvalFalling = KmEvalAt(fn, a(0), Empty)
+    Else
+        KmEvalFalling = Array(KmEvalBound(fn, a(1), Empty, False, d), _
+            KmEvalBound(fn, a(0), Empty, True, d))
+    End If
+End Function
+
+' The smallest and the largest of fn(y, x) over the corners of the bounds y and x.
+Private Function KmEvalCorners(fn, y, x)
+    Dim i, j, lastY, lastX, lo, hi, r
+    lastY = 1
+    If y(0) = y(1) Then lastY = 0
+    lastX = 1
+    If x(0) = x(1) Then lastX = 0
+    For i = 0 To lastY
+        For j = 0 To lastX
+            r = KmEvalAt(fn, y(i), x(j))
+            If IsEmpty(lo) Then
+                lo = r(0)
+                hi = r(1)
+            Else
+                If KCmp(r(0), lo) < 0 Then lo = r(0)
+                If KCmp(r(1), hi) > 0 Then hi = r(1)
+            End If
+        Next
+    Next
+    KmEvalCorners = Array(lo, hi)
+End Function
+
+' Error 5 with why unless every number within the bounds a is positive; bounds that hold 0 and
+' positive numbers are taken as 0 on the last try.
+Private Sub KmEvalPositive(a, why)
+    Dim sign
+    sign = KmEvalSign(a)
+    If sign = 2 And Not KmIsNegative(a(1)) And a(1) <> "0" Then KmEvalUndecided
+    If sign <> 1 Then KmEvalRefuse why
+End Sub
+
+' The bounds a as an argument of asin or acos: beyond -1 ... 1 refused, bounds that reach past
+' 1 or -1 cut there on the last try.
+Private Function KmEvalUnitRange(a, fn)
+    Dim lo, hi
+    lo = a(0)
+    hi = a(1)
+    If KCmp(lo, "1") > 0 Or KCmp(hi, "-1") < 0 Then KmEvalRefuse fn & " of a number outside -1 ... 1"
+    If KCmp(hi, "1") > 0 Then
+        KmEvalUndecided
+        hi = "1"
+    End If
+    If KCmp(lo, "-1") < 0 Then
+        KmEvalUndecided
+        lo = "-1"
+    End If
+    KmEvalUnitRange = Array(lo, hi)
+End Function
+
+' The whole number within the bounds a: exact, or on the last try the one nearest their middle.
+Private Function KmEvalWhole(a, fn)
+    Dim first
+    first = KRound(a(0), 0, "CEILING")
+    If KCmp(first, a(1)) > 0 Then KmEvalRefuse fn & " needs a whole number"
+    If a(0) <> a(1) Then
+        KmEvalUndecided
+        first = KRound(KmEvalMiddle(a), 0, "HALF_UP")
+    End If
+    KmEvalWhole = first
+End Function
+
+' The n-th root (n a whole number text) of the bounds a; an even root of bounds that hold 0 and
+' negative numbers is 0 on the last try.
+Private Function KmEvalRoot(a, n)
+    Dim fn
+    If KmIsNegative(n) Or n = "0" Then KmEvalRefuse "root needs n >= 1"
+    If Not KmIsOdd(n) And KmIsNegative(a(0)) Then
+        If KmIsNegative(a(1)) Then KmEvalRefuse "even root of a negative number"
+        KmEvalUndecided
+        KmEvalRoot = KmEvalPoint("0")
+        Exit Function
+    End If
+    If n = "2" Then fn = "sqrt" Else fn = "root"
+    KmEvalRoot = KmEvalRising(fn, a, n)
+End Function
+
+' log(a, base) = ln a / ln base; exact when both are exact numbers and the logarithm is rational.
+Private Function KmEvalLog(a, base)
+    Dim low, high
+    KmEvalPositive a, "log of a number <= 0"
+    KmEvalPositive base, "log base <= 0"
+    low = KCmp(base(0), "1")
+    high = KCmp(base(1), "1")
+    If low <= 0 And high >= 0 Then
+        If low < 0 Or high > 0 Then KmEvalUndecided
+        KmEvalRefuse "log base 1"
+    End If
+    If a(0) = a(1) And base(0) = base(1) Then
+        KmEvalLog = KmEvalRising("log", a, base(0))
+    Else
+        KmEvalLog = KmEvalDiv(KmEvalRising("ln", a, Empty), KmEvalRising("ln", base, Empty))
+    End If
+End Function
+
+Private Function KmEvalAbs(a)
+    If Not KmIsNegative(a(0)) Then
+        KmEvalAbs = a
+    ElseIf KmIsNegative(a(1)) Or a(1) = "0" Then
+        KmEvalAbs = Array(KNeg(a(1)), KNeg(a(0)))
+    ElseIf KCmp(KNeg(a(0)), a(1)) > 0 Then
+        KmEvalAbs = Array("0", KNeg(a(0)))
+    Else
+        KmEvalAbs = Array("0", a(1))
+    End If
+End Function
+
+' Pi within bounds at kmEvalDigits + extra places.
+Private Function KmEvalPi(extra)
+    Dim d, p
+    d = kmEvalDigits + extra
+    p = KmPiConst(d)
+    KmEvalPi = Array(KmFormat(kestrumArithm.isub(p, "3"), d), KmFormat(kestrumArithm.iadd(p, "3"), d))
+End Function
+
+Private Function KmEvalE()
+    Dim e
+    e = KmEFixed(kmEvalDigits)
+    KmEvalE = Array(KmFormat(kestrumArithm.isub(e, "3"), kmEvalDigits), _
+        KmFormat(kestrumArithm.iadd(e, "3"), kmEvalDigits))
+End Function
+
+' The bounds a divided by pi/2, pi carried to as many more places as a has whole digits: the
+' sine has its peaks where this is odd, the cosine where it is even.
+Private Function KmEvalQuarters(a)
+    Dim m, extra, halfPi
+    m = KmMagnitude(a(0))
+    If Len(KmMagnitude(a(1))) > Len(m) Then m = KmMagnitude(a(1))
+    extra = InStr(m, ".") - 1
+    If extra < 0 Then extra = Len(m)
+    halfPi = KmEvalPi(extra)
+    KmEvalQuarters = KmEvalDiv(a, Array(KMul(halfPi(0), "0.5"), KMul(halfPi(1), "0.5")))
+End Function
+
+' sin or cos (fn) of the bounds a: from the ends, widened to 1 or -1 where a holds a peak (k pi/2
+' for an odd k for the sine, an even k for the cosine: a maximum when k - shift is 0 mod 4).
+Private Function KmEvalWave(fn, a)
+    Dim ends, t, shift, k, lo, hi
+    If a(0) = a(1) Then
+        KmEvalWave = KmEvalRising(fn, a, Empty)
+        Exit Function
+    End If
+    t = KmEvalQuarters(a)
+    If KCmp(KSub(t(1), t(0)), "4") >= 0 Then
+        KmEvalWave = Array("-1", "1")
+        Exit Function
+    End If
+    ends = Array(KmEvalAt(fn, a(0), Empty), KmEvalAt(fn, a(1), Empty))
+    lo = ends(0)(0)
+    If KCmp(ends(1)(0), lo) < 0 Then lo = ends(1)(0)
+    hi = ends(0)(1)
+    If KCmp(ends(1)(1), hi) > 0 Then hi = ends(1)(1)
+    If fn = "sin" Then shift = 1 Else shift = 0
+    k = KRound(t(0), 0, "CEILING")
+    Do While KCmp(k, t(1)) <= 0
+        Select Case (KmQuarterOf(k) - shift + 4) Mod 4
+            Case 0: hi = "1"
+            Case 2: lo = "-1"
+        End Select
+        k = KAdd(k, "1")
+    Loop
+    KmEvalWave = Array(lo, hi)
+End Function
+
+' k mod 4 in 0 ... 3 for a whole number text k.
+Private Function KmQuarterOf(k)
+    Dim r
+    r = CLng(Right("0" & KmMagnitude(k), 2)) Mod 4
+    If KmIsNegative(k) Then r = (4 - r) Mod 4
+    KmQuarterOf = r
+End Function
+
+' tan of the bounds a, increasing between its poles: bounds that may hold a pole (an odd multiple
+' of pi/2) ask for more digits, and on the last try are refused.
+Private Function KmEvalTan(a)
+    Dim t, k
+    If a(0) <> a(1) Then
+        t = KmEvalQuarters(a)
+        If KCmp(KSub(t(1), t(0)), "2") >= 0 Then
+            KmEvalUndecided
+            KmEvalRefuse "tan where cos is 0"
+        End If
+        k = KRound(t(0), 0, "CEILING")
+        Do While KCmp(k, t(1)) <= 0
+            If KmIsOdd(k) Then
+                KmEvalUndecided
+                KmEvalRefuse "tan where cos is 0"
+            End If
+            k = KAdd(k, "1")
+        Loop
+    End If
+    KmEvalTan = KmEvalRising("tan", a, Empty)
+End Function
+
+' atan2(y, x) from the corners of the box of the bounds, where the angle is continuous: a box
+' that holds the origin, or that crosses the negative x axis (where the angle jumps from -pi to
+' pi), asks for more digits; on the last try y is taken as 0: atan2(0, 0) is refused and
+' atan2(0, x < 0) is pi.
+Private Function KmEvalAngle(y, x)
+    Dim holdsZeroY, holdsZeroX
+    holdsZeroY = KmIsNegative(y(0)) Or y(0) = "0"
+    holdsZeroY = holdsZeroY And Not KmIsNegative(y(1))
+    holdsZeroX = KmIsNegative(x(0)) Or x(0) = "0"
+    holdsZeroX = holdsZeroX And Not KmIsNegative(x(1))
+    If holdsZeroY And holdsZeroX Then
+        If y(0) <> y(1) Or x(0) <> x(1) Then KmEvalUndecided
+        KmEvalRefuse "atan2(0, 0)"
+    End If
+    If KmIsNegative(y(0)) And Not KmIsNegative(y(1)) And KmIsNegative(x(0)) Then
+        KmEvalUndecided
+        KmEvalAngle = KmEvalPi(0)
+        Exit Function
+    End If
+    KmEvalAngle = KmEvalCorners("atan2", y, x)
+End Function
+
+' a^b: for a > 0 from the corners of the module's powers; otherwise b must be whole, or a 0 with
+' b > 0. A b that may be whole n is n, an a that may be 0 is 0, on the last try.
+Private Function KmEvalPower(a, b)
+    Dim n, sign
+    If KmEvalSign(a) = 1 Then
+        KmEvalPower = KmEvalCorners("power", a, b)
+        Exit Function
+    End If
+    n = Empty
+    If KCmp(KRound(b(0), 0, "CEILING"), b(1)) <= 0 Then n = KmEvalWhole(b, "^")
+    If Not IsEmpty(n) Then
+        KmEvalPower = KmEvalWholePower(a, n)
+        Exit Function
+    End If
+    sign = KmEvalSign(a)
+    If sign = 2 Then
+        KmEvalUndecided
+        sign = 0
+    End If
+    If sign = -1 Then KmEvalRefuse "a negative number to a power that is not whole"
+    ' 0 to a b that is not whole
+    If KmIsNegative(b(0)) Then KmEvalRefuse "0 to a negative power"
+    KmEvalPower = KmEvalPoint("0")
+End Function
+
+' a^n for a whole number text n and bounds a that may be 0 or negative: from the magnitudes of
+' a's ends, an odd n keeping their signs. A negative n divides 1 by a^-n.
+Private Function KmEvalWholePower(a, n)
+    Dim sign, count, lo, hi, t
+    If n = "0" Then
+        KmEvalWholePower = KmEvalPoint("1")
+        Exit Function
+    End If
+    sign = KmEvalSign(a)
+    If KmIsNegative(n) Then
+        If sign = 2 Then KmEvalUndecided
+        If sign = 0 Or sign = 2 Then KmEvalRefuse "0 to a negative power"
+    End If
+    If sign = 0 Then
+        KmEvalWholePower = KmEvalPoint("0")
+        Exit Function
+    End If
+    If Len(KmMagnitude(n)) > 9 Then
+        If a(0) = "-1" And a(1) = "-1" Then
+            KmEvalWholePower = KmEvalPoint(KmSigned("1", KmIsOdd(n)))
+            Exit Function
+        End If
+        Err.Raise 6, KM_SOURCE, "KEval: a power is too large"
+    End If
+    count = CLng(KmMagnitude(n))
+    If sign = -1 Then
+        lo = KmEvalPowerOf(KNeg(a(1)), count, False)
+        hi = KmEvalPowerOf(KNeg(a(0)), count, True)
+        If count Mod 2 = 1 Then
+            t = lo
+            lo = KNeg(hi)
+            hi = KNeg(t)
+        End If
+    ElseIf count Mod 2 = 1 Then
+        lo = KNeg(KmEvalPowerOf(KNeg(a(0)), count, True))
+        hi = KmEvalPowerOf(a(1), count, True)
+    Else
+        lo = "0"
+        hi = KNeg(a(0))
+        If KCmp(a(1), hi) > 0 Then hi = a(1)
+        hi = KmEvalPowerOf(hi, count, True)
+    End If
+    If KmIsNegative(n) Then
+        KmEvalWholePower = KmEvalDiv(KmEvalPoint("1"), Array(lo, hi))
+    Else
+        KmEvalWholePower = Array(lo, hi)
+    End If
+End Function
+
+' x^count for x >= 0 and count >= 1, each product rounded down, or up when up is True.
+Private Function KmEvalPowerOf(x, count, up)
+    Dim result, i
+    result = "1"
+    i = 1
+    Do While i * 2 <= count
+        i = i * 2
+    Loop
+    Do While i >= 1
+        result = KmEvalOut(KMul(result, result), up)
+        If (count And i) <> 0 Then result = KmEvalOut(KMul(result, x), up)
+        i = i \ 2
+    Loop
+    KmEvalPowerOf = result
+End Function
+
+' round(a, places, mode) within a formula, exact from then on: bounds that round apart are the
+' boundary between them on the last try.
+Private Function KmEvalRoundTo(a, places, md)
+    Dim r
+    r = KRound(a(0), places, md)
+    If r <> KRound(a(1), places, md) Then
+        KmEvalUndecided
+        r = KmEvalBoundary(a, CLng(places), md)
+    End If
+    KmEvalRoundTo = KmEvalPoint(r)
 End Function
 
 ' ---------------------------------------------------------------------------------------------

@@ -48,8 +48,9 @@ Private Const KM_SIEVE_LIMIT = 4000
 Private Const KM_MR_BOUND = "3317044064679887385961981"
 ' Letters that start a name in a KEval formula.
 Private Const KM_LETTERS = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-' The most nodes from a KEval formula's root to a leaf, and the most parentheses open at once.
-Private Const KM_EVAL_DEPTH = 2000
+' The most nodes from a KEval formula's root to a leaf, and the most parentheses open at once:
+' deeper formulas would pass the call stack of VBScript (1000 levels do under Wine).
+Private Const KM_EVAL_DEPTH = 400
 ' The most places a function's result is computed to while KEval looks for its first digits.
 Private Const KM_EVAL_MOST = 8000
 ' KEval's signal that its bounds cannot decide a step: vbObjectError + 513.
@@ -90,7 +91,7 @@ End Function
 
 ' a / b rounded to places fraction digits (places >= 0).
 Public Function KDiv(a, b, places, Optional mode = "HALF_UP")
-    Dim x, xs, y, ys, p, md, neg, shift, q, r, er, half
+    Dim x, xs, y, ys, p, md
     KmStart
     KmRead "KDiv", "a", a, x, xs
     KmRead "KDiv", "b", b, y, ys
@@ -98,6 +99,12 @@ Public Function KDiv(a, b, places, Optional mode = "HALF_UP")
     If p < 0 Then KmRefuse "KDiv", "places", "is negative"
     md = KmMode("KDiv", mode)
     If y = "0" Then KmDivisionByZero "KDiv"
+    KDiv = KmDivide(x, xs, y, ys, p, md)
+End Function
+
+' x / 10^xs divided by y / 10^ys (y not 0), rounded to p >= 0 fraction digits in mode md.
+Private Function KmDivide(x, xs, y, ys, p, md)
+    Dim neg, shift, q, r, er, half
     neg = KmIsNegative(x) Xor KmIsNegative(y)
     x = KmMagnitude(x)
     y = KmMagnitude(y)
@@ -108,7 +115,7 @@ Public Function KDiv(a, b, places, Optional mode = "HALF_UP")
     kestrumArithm.idiv x, y, q, r, er
     half = -1
     If r <> "0" Then half = kestrumArithm.icomp(kestrumArithm.iadd(r, r), y)
-    KDiv = KmFinish(q, neg, KmRoundsAway(md, neg, half, r <> "0", q), p)
+    KmDivide = KmFinish(q, neg, KmRoundsAway(md, neg, half, r <> "0", q), p)
 End Function
 
 ' The integer quotient of a and b, truncated toward zero.
@@ -2559,8 +2566,8 @@ Private Function KmEvalRound(tree, places, md)
         kmEvalAtLimit = guard >= limit
         bounds = KmEvalTry(tree)
         If Not IsEmpty(bounds) Then
-            result = KRound(bounds(0), places, md)
-            If result = KRound(bounds(1), places, md) Then Exit Do
+            result = KmEvalRoundText(bounds(0), places, md)
+            If result = KmEvalRoundText(bounds(1), places, md) Then Exit Do
             If kmEvalAtLimit Then
                 result = KmEvalBoundary(bounds, places, md)
                 Exit Do
@@ -2612,15 +2619,15 @@ Private Function KmEvalBoundary(bounds, places, md)
     middle = KmEvalMiddle(bounds)
     If Left(md, 5) = "HALF_" Then
         If places >= 0 Then unit = KmFormat("1", places) Else unit = KmShift("1", -places)
-        b = KAdd(KRound(middle, places, "FLOOR"), KMul(unit, "0.5"))
+        b = KmEvalAdd(KmEvalRoundText(middle, places, "FLOOR"), KmEvalMul(unit, "0.5"))
     Else
-        b = KRound(middle, places, "HALF_UP")
+        b = KmEvalRoundText(middle, places, "HALF_UP")
     End If
-    KmEvalBoundary = KRound(b, places, md)
+    KmEvalBoundary = KmEvalRoundText(b, places, md)
 End Function
 
 Private Function KmEvalMiddle(bounds)
-    KmEvalMiddle = KMul(KAdd(bounds(0), bounds(1)), "0.5")
+    KmEvalMiddle = KmEvalMul(KmEvalAdd(bounds(0), bounds(1)), "0.5")
 End Function
 
 Private Function KmEvalNode(node)
@@ -2647,13 +2654,13 @@ Private Function KmEvalOperation(kind, v, md)
     Dim n, k
     Select Case kind
         Case "neg"
-            KmEvalOperation = Array(KNeg(v(0)(1)), KNeg(v(0)(0)))
+            KmEvalOperation = Array(KmEvalNeg(v(0)(1)), KmEvalNeg(v(0)(0)))
         Case "+"
-            KmEvalOperation = KmEvalSpan(KAdd(v(0)(0), v(1)(0)), KAdd(v(0)(1), v(1)(1)))
+            KmEvalOperation = KmEvalSpan(KmEvalAdd(v(0)(0), v(1)(0)), KmEvalAdd(v(0)(1), v(1)(1)))
         Case "-"
-            KmEvalOperation = KmEvalSpan(KSub(v(0)(0), v(1)(1)), KSub(v(0)(1), v(1)(0)))
+            KmEvalOperation = KmEvalSpan(KmEvalSub(v(0)(0), v(1)(1)), KmEvalSub(v(0)(1), v(1)(0)))
         Case "*"
-            KmEvalOperation = KmEvalMul(v(0), v(1))
+            KmEvalOperation = KmEvalTimes(v(0), v(1))
         Case "/"
             KmEvalOperation = KmEvalDiv(v(0), v(1))
         Case "^"
@@ -2721,7 +2728,7 @@ End Function
 Private Function KmEvalOut(x, up)
     Dim md
     If up Then md = "CEILING" Else md = "FLOOR"
-    KmEvalOut = KRound(x, kmEvalDigits + KmEvalZeros(x), md)
+    KmEvalOut = KmEvalRoundText(x, kmEvalDigits + KmEvalZeros(x), md)
 End Function
 
 ' Bounds from exact ends.
@@ -2729,16 +2736,16 @@ Private Function KmEvalSpan(lo, hi)
     KmEvalSpan = Array(KmEvalOut(lo, False), KmEvalOut(hi, True))
 End Function
 
-Private Function KmEvalMul(a, b)
+Private Function KmEvalTimes(a, b)
     Dim products, lo, hi, i
-    products = Array(KMul(a(0), b(0)), KMul(a(0), b(1)), KMul(a(1), b(0)), KMul(a(1), b(1)))
+    products = Array(KmEvalMul(a(0), b(0)), KmEvalMul(a(0), b(1)), KmEvalMul(a(1), b(0)), KmEvalMul(a(1), b(1)))
     lo = products(0)
     hi = products(0)
     For i = 1 To 3
-        If KCmp(products(i), lo) < 0 Then lo = products(i)
-        If KCmp(products(i), hi) > 0 Then hi = products(i)
+        If KmEvalCmp(products(i), lo) < 0 Then lo = products(i)
+        If KmEvalCmp(products(i), hi) > 0 Then hi = products(i)
     Next
-    KmEvalMul = KmEvalSpan(lo, hi)
+    KmEvalTimes = KmEvalSpan(lo, hi)
 End Function
 
 ' 1 or -1 when every number within the bounds a has that sign, 0 for the exact 0, 2 when they
@@ -2815,7 +2822,7 @@ Private Function KmEvalAt(fn, x, y)
     If point = 0 Or Len(lo) - point < d Then
         KmEvalAt = Array(lo, KmEvalCall(fn, x, y, d, True))
     Else
-        KmEvalAt = Array(lo, KAdd(lo, KmFormat("1", d)))
+        KmEvalAt = Array(lo, KmEvalAdd(lo, KmFormat("1", d)))
     End If
 End Function
 
@@ -2823,7 +2830,7 @@ Private Function KmEvalCall(fn, x, y, d, up)
     Dim md
     If up Then md = "CEILING" Else md = "FLOOR"
     Select Case fn
-        Case "div": KmEvalCall = KDiv(x, y, d, md)
+        Case "div": KmEvalCall = KmEvalQuotient(x, y, d, md)
         Case "power": KmEvalCall = KPower(x, y, d, md)
         Case "root": KmEvalCall = KRoot(x, y, d, md)
         Case "sqrt": KmEvalCall = KSqrt(x, d, md)
@@ -2875,8 +2882,8 @@ Private Function KmEvalCorners(fn, y, x)
                 lo = r(0)
                 hi = r(1)
             Else
-                If KCmp(r(0), lo) < 0 Then lo = r(0)
-                If KCmp(r(1), hi) > 0 Then hi = r(1)
+                If KmEvalCmp(r(0), lo) < 0 Then lo = r(0)
+                If KmEvalCmp(r(1), hi) > 0 Then hi = r(1)
             End If
         Next
     Next
@@ -2898,12 +2905,12 @@ Private Function KmEvalUnitRange(a, fn)
     Dim lo, hi
     lo = a(0)
     hi = a(1)
-    If KCmp(lo, "1") > 0 Or KCmp(hi, "-1") < 0 Then KmEvalRefuse fn & " of a number outside -1 ... 1"
-    If KCmp(hi, "1") > 0 Then
+    If KmEvalCmp(lo, "1") > 0 Or KmEvalCmp(hi, "-1") < 0 Then KmEvalRefuse fn & " of a number outside -1 ... 1"
+    If KmEvalCmp(hi, "1") > 0 Then
         KmEvalUndecided
         hi = "1"
     End If
-    If KCmp(lo, "-1") < 0 Then
+    If KmEvalCmp(lo, "-1") < 0 Then
         KmEvalUndecided
         lo = "-1"
     End If
@@ -2913,11 +2920,11 @@ End Function
 ' The whole number within the bounds a: exact, or on the last try the one nearest their middle.
 Private Function KmEvalWhole(a, fn)
     Dim first
-    first = KRound(a(0), 0, "CEILING")
-    If KCmp(first, a(1)) > 0 Then KmEvalRefuse fn & " needs a whole number"
+    first = KmEvalRoundText(a(0), 0, "CEILING")
+    If KmEvalCmp(first, a(1)) > 0 Then KmEvalRefuse fn & " needs a whole number"
     If a(0) <> a(1) Then
         KmEvalUndecided
-        first = KRound(KmEvalMiddle(a), 0, "HALF_UP")
+        first = KmEvalRoundText(KmEvalMiddle(a), 0, "HALF_UP")
     End If
     KmEvalWhole = first
 End Function
@@ -2942,8 +2949,8 @@ Private Function KmEvalLog(a, base)
     Dim low, high
     KmEvalPositive a, "log of a number <= 0"
     KmEvalPositive base, "log base <= 0"
-    low = KCmp(base(0), "1")
-    high = KCmp(base(1), "1")
+    low = KmEvalCmp(base(0), "1")
+    high = KmEvalCmp(base(1), "1")
     If low <= 0 And high >= 0 Then
         If low < 0 Or high > 0 Then KmEvalUndecided
         KmEvalRefuse "log base 1"
@@ -2959,9 +2966,9 @@ Private Function KmEvalAbs(a)
     If Not KmIsNegative(a(0)) Then
         KmEvalAbs = a
     ElseIf KmIsNegative(a(1)) Or a(1) = "0" Then
-        KmEvalAbs = Array(KNeg(a(1)), KNeg(a(0)))
-    ElseIf KCmp(KNeg(a(0)), a(1)) > 0 Then
-        KmEvalAbs = Array("0", KNeg(a(0)))
+        KmEvalAbs = Array(KmEvalNeg(a(1)), KmEvalNeg(a(0)))
+    ElseIf KmEvalCmp(KmEvalNeg(a(0)), a(1)) > 0 Then
+        KmEvalAbs = Array("0", KmEvalNeg(a(0)))
     Else
         KmEvalAbs = Array("0", a(1))
     End If
@@ -2991,7 +2998,7 @@ Private Function KmEvalQuarters(a)
     extra = InStr(m, ".") - 1
     If extra < 0 Then extra = Len(m)
     halfPi = KmEvalPi(extra)
-    KmEvalQuarters = KmEvalDiv(a, Array(KMul(halfPi(0), "0.5"), KMul(halfPi(1), "0.5")))
+    KmEvalQuarters = KmEvalDiv(a, Array(KmEvalMul(halfPi(0), "0.5"), KmEvalMul(halfPi(1), "0.5")))
 End Function
 
 ' sin or cos (fn) of the bounds a: from the ends, widened to 1 or -1 where a holds a peak (k pi/2
@@ -3003,23 +3010,23 @@ Private Function KmEvalWave(fn, a)
         Exit Function
     End If
     t = KmEvalQuarters(a)
-    If KCmp(KSub(t(1), t(0)), "4") >= 0 Then
+    If KmEvalCmp(KmEvalSub(t(1), t(0)), "4") >= 0 Then
         KmEvalWave = Array("-1", "1")
         Exit Function
     End If
     ends = Array(KmEvalAt(fn, a(0), Empty), KmEvalAt(fn, a(1), Empty))
     lo = ends(0)(0)
-    If KCmp(ends(1)(0), lo) < 0 Then lo = ends(1)(0)
+    If KmEvalCmp(ends(1)(0), lo) < 0 Then lo = ends(1)(0)
     hi = ends(0)(1)
-    If KCmp(ends(1)(1), hi) > 0 Then hi = ends(1)(1)
+    If KmEvalCmp(ends(1)(1), hi) > 0 Then hi = ends(1)(1)
     If fn = "sin" Then shift = 1 Else shift = 0
-    k = KRound(t(0), 0, "CEILING")
-    Do While KCmp(k, t(1)) <= 0
+    k = KmEvalRoundText(t(0), 0, "CEILING")
+    Do While KmEvalCmp(k, t(1)) <= 0
         Select Case (KmQuarterOf(k) - shift + 4) Mod 4
             Case 0: hi = "1"
             Case 2: lo = "-1"
         End Select
-        k = KAdd(k, "1")
+        k = KmEvalAdd(k, "1")
     Loop
     KmEvalWave = Array(lo, hi)
 End Function
@@ -3038,17 +3045,17 @@ Private Function KmEvalTan(a)
     Dim t, k
     If a(0) <> a(1) Then
         t = KmEvalQuarters(a)
-        If KCmp(KSub(t(1), t(0)), "2") >= 0 Then
+        If KmEvalCmp(KmEvalSub(t(1), t(0)), "2") >= 0 Then
             KmEvalUndecided
             KmEvalRefuse "tan where cos is 0"
         End If
-        k = KRound(t(0), 0, "CEILING")
-        Do While KCmp(k, t(1)) <= 0
+        k = KmEvalRoundText(t(0), 0, "CEILING")
+        Do While KmEvalCmp(k, t(1)) <= 0
             If KmIsOdd(k) Then
                 KmEvalUndecided
                 KmEvalRefuse "tan where cos is 0"
             End If
-            k = KAdd(k, "1")
+            k = KmEvalAdd(k, "1")
         Loop
     End If
     KmEvalTan = KmEvalRising("tan", a, Empty)
@@ -3085,7 +3092,7 @@ Private Function KmEvalPower(a, b)
         Exit Function
     End If
     n = Empty
-    If KCmp(KRound(b(0), 0, "CEILING"), b(1)) <= 0 Then n = KmEvalWhole(b, "^")
+    If KmEvalCmp(KmEvalRoundText(b(0), 0, "CEILING"), b(1)) <= 0 Then n = KmEvalWhole(b, "^")
     If Not IsEmpty(n) Then
         KmEvalPower = KmEvalWholePower(a, n)
         Exit Function
@@ -3127,20 +3134,20 @@ Private Function KmEvalWholePower(a, n)
     End If
     count = CLng(KmMagnitude(n))
     If sign = -1 Then
-        lo = KmEvalPowerOf(KNeg(a(1)), count, False)
-        hi = KmEvalPowerOf(KNeg(a(0)), count, True)
+        lo = KmEvalPowerOf(KmEvalNeg(a(1)), count, False)
+        hi = KmEvalPowerOf(KmEvalNeg(a(0)), count, True)
         If count Mod 2 = 1 Then
             t = lo
-            lo = KNeg(hi)
-            hi = KNeg(t)
+            lo = KmEvalNeg(hi)
+            hi = KmEvalNeg(t)
         End If
     ElseIf count Mod 2 = 1 Then
-        lo = KNeg(KmEvalPowerOf(KNeg(a(0)), count, True))
+        lo = KmEvalNeg(KmEvalPowerOf(KmEvalNeg(a(0)), count, True))
         hi = KmEvalPowerOf(a(1), count, True)
     Else
         lo = "0"
-        hi = KNeg(a(0))
-        If KCmp(a(1), hi) > 0 Then hi = a(1)
+        hi = KmEvalNeg(a(0))
+        If KmEvalCmp(a(1), hi) > 0 Then hi = a(1)
         hi = KmEvalPowerOf(hi, count, True)
     End If
     If KmIsNegative(n) Then
@@ -3159,8 +3166,8 @@ Private Function KmEvalPowerOf(x, count, up)
         i = i * 2
     Loop
     Do While i >= 1
-        result = KmEvalOut(KMul(result, result), up)
-        If (count And i) <> 0 Then result = KmEvalOut(KMul(result, x), up)
+        result = KmEvalOut(KmEvalMul(result, result), up)
+        If (count And i) <> 0 Then result = KmEvalOut(KmEvalMul(result, x), up)
         i = i \ 2
     Loop
     KmEvalPowerOf = result
@@ -3170,12 +3177,87 @@ End Function
 ' boundary between them on the last try.
 Private Function KmEvalRoundTo(a, places, md)
     Dim r
-    r = KRound(a(0), places, md)
-    If r <> KRound(a(1), places, md) Then
+    r = KmEvalRoundText(a(0), places, md)
+    If r <> KmEvalRoundText(a(1), places, md) Then
         KmEvalUndecided
         r = KmEvalBoundary(a, CLng(places), md)
     End If
     KmEvalRoundTo = KmEvalPoint(r)
+End Function
+
+' Arithmetic on number texts in normal form, as the module's functions give them: read without
+' the checks of KmRead.
+
+' The normal-form text t as integer text x and scale xs.
+Private Sub KmSplit(t, x, xs)
+    Dim point
+    point = InStr(t, ".")
+    If point = 0 Then
+        x = t
+        xs = 0
+    Else
+        xs = Len(t) - point
+        x = Left(t, point - 1) & Mid(t, point + 1)
+        If KmIsNegative(x) Then
+            x = KmSigned(KmCanonical(Mid(x, 2)), True)
+        Else
+            x = KmCanonical(x)
+        End If
+    End If
+End Sub
+
+Private Function KmEvalAdd(a, b)
+    Dim x, xs, y, ys
+    KmSplit a, x, xs
+    KmSplit b, y, ys
+    KmAlign x, xs, y, ys
+    KmEvalAdd = KmFormat(kestrumArithm.iadd(x, y), xs)
+End Function
+
+Private Function KmEvalSub(a, b)
+    Dim x, xs, y, ys
+    KmSplit a, x, xs
+    KmSplit b, y, ys
+    KmAlign x, xs, y, ys
+    KmEvalSub = KmFormat(kestrumArithm.isub(x, y), xs)
+End Function
+
+Private Function KmEvalMul(a, b)
+    Dim x, xs, y, ys
+    KmSplit a, x, xs
+    KmSplit b, y, ys
+    KmEvalMul = KmFormat(kestrumArithm.imult(x, y), xs + ys)
+End Function
+
+Private Function KmEvalCmp(a, b)
+    Dim x, xs, y, ys
+    KmSplit a, x, xs
+    KmSplit b, y, ys
+    KmAlign x, xs, y, ys
+    KmEvalCmp = kestrumArithm.icomp(x, y)
+End Function
+
+Private Function KmEvalNeg(a)
+    If KmIsNegative(a) Then
+        KmEvalNeg = Mid(a, 2)
+    Else
+        KmEvalNeg = KmSigned(a, True)
+    End If
+End Function
+
+' a rounded to places (a Long or a whole number text) in mode md.
+Private Function KmEvalRoundText(a, places, md)
+    Dim x, xs
+    KmSplit a, x, xs
+    KmEvalRoundText = KmRoundTo(x, xs, CLng(places), md)
+End Function
+
+' a / b (b not 0) rounded to places in mode md.
+Private Function KmEvalQuotient(a, b, places, md)
+    Dim x, xs, y, ys
+    KmSplit a, x, xs
+    KmSplit b, y, ys
+    KmEvalQuotient = KmDivide(x, xs, y, ys, places, md)
 End Function
 
 ' ---------------------------------------------------------------------------------------------

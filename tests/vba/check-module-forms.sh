@@ -64,7 +64,9 @@ vbs: Public Function KSin(a, places, mode)
 bas: Public Function KCos(a, places, Optional mode = "HALF_UP")
 vbs: Public Function KCos(a, places, mode)
 bas: Public Function KTan(a, places, Optional mode = "HALF_UP")
-vbs: Public Function KTan(a, places, mode)'
+vbs: Public Function KTan(a, places, mode)
+bas: Public Function KEval(expr, places, Optional mode = "HALF_UP")
+vbs: Public Function KEval(expr, places, mode)'
 [ "$changes" = "$expected" ] || fail "the .vbs differs from the .bas by:
 $changes"
 

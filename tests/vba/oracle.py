@@ -532,3 +532,174 @@ def k_trig(function, a, places, mode):
 
 FUNCTIONS.update({name: (lambda name: lambda *texts: k_trig(name, *texts))(name)
                   for name in ("KSin", "KCos", "KTan")})
+
+
+# KEval: a formula evaluated with mpmath at places + 200 digits. A value within 10^-(places + 120)
+# of what decides a step (a rounding boundary, a whole number, 0, 1 or -1) is taken to be on it,
+# as KEval's bounds are on their last try; one within 10^-(places + 60) but not that near is
+# Undecided, and left out.
+FORMULA_TOKEN = re.compile(r"\d+\.?\d*|\.\d+|[A-Za-z][A-Za-z0-9_]*|\S")
+HALF_MODES = (ROUND_HALF_UP, ROUND_HALF_EVEN, ROUND_HALF_DOWN)
+
+
+def k_eval(formula, places, mode):
+    p, rounding = read_count(places, "places"), read_mode(mode)
+    tokens = FORMULA_TOKEN.findall(formula) + [""]
+    at = 0
+    mpf = mpmath.mpf
+    tight, loose = mpf(10) ** -(p + 120), mpf(10) ** -(p + 60)
+
+    def sign(v):  # 0 for a v taken as 0
+        if abs(v) < tight:
+            return 0
+        if abs(v) < loose:
+            raise Undecided()
+        return 1 if v > 0 else -1
+
+    def whole(v):
+        n = int(mpmath.nint(v))
+        if sign(v - n):
+            raise Failure(5)
+        return n
+
+    def decide(v, q, rounding):  # v rounded to q places, the boundary value when v is on one
+        s = v * mpf(10) ** q
+        b = mpmath.floor(s) + mpf(0.5) if rounding in HALF_MODES else mpmath.nint(s)
+        if sign((s - b) / mpf(10) ** q) == 0:
+            exact = Fraction(int(2 * b), 2)
+        else:
+            cut = int(mpmath.floor(abs(s) * mpf(10) ** 80))
+            exact = Fraction((2 * cut + 1) * (-1 if s < 0 else 1), 2 * 10**80)
+        return rounded(exact / Fraction(10) ** q, q, rounding)
+
+    def large(v):
+        if v != 0 and mpmath.log10(abs(v)) > 100000:
+            raise Failure(6)
+        return v
+
+    def divide(a, b):
+        if sign(b) == 0:
+            raise Failure(11)
+        return a / b
+
+    def power(x, y):
+        if sign(x) > 0:
+            return large(mpmath.power(x, y))
+        n = int(mpmath.nint(y))
+        if sign(y - n) == 0:
+            if sign(x) == 0:
+                if n < 0:
+                    raise Failure(5)
+                return mpf(int(n == 0))
+            return large(x**n)
+        if sign(x) < 0 or y < 0:
+            raise Failure(5)
+        return mpf(0)
+
+    def root(a, n):
+        n = whole(n)
+        if n < 1 or (sign(a) < 0 and n % 2 == 0):
+            raise Failure(5)
+        return mpmath.sign(a) * mpmath.root(abs(a), n) if sign(a) else mpf(0)
+
+    def positive(a):
+        if sign(a) <= 0:
+            raise Failure(5)
+        return a
+
+    def log(a, base):
+        if sign(base) <= 0 or sign(base - 1) == 0:
+            raise Failure(5)
+        return mpmath.ln(positive(a)) / mpmath.ln(base)
+
+    def unit(a):  # an argument of asin or acos
+        if abs(a) > 1 and sign(abs(a) - 1):
+            raise Failure(5)
+        return max(mpf(-1), min(mpf(1), a))
+
+    def tan(a):
+        if sign(mpmath.cos(a)) == 0:
+            raise Failure(5)
+        return mpmath.tan(a)
+
+    def atan2(y, x):
+        if sign(y) == 0 and sign(x) <= 0:
+            if sign(x) == 0:
+                raise Failure(5)
+            return +mpmath.pi
+        return mpmath.atan2(y, x)
+
+    def naturals(*values):
+        numbers = [whole(v) for v in values]
+        if min(numbers) < 0:
+            raise Failure(5)
+        return numbers
+
+    def quot(a, b):
+        a, b = whole(a), whole(b)
+        if b == 0:
+            raise Failure(11)
+        return mpf((abs(a) // abs(b)) * (-1 if (a < 0) != (b < 0) else 1))
+
+    functions = {
+        "sqrt": lambda a: root(a, 2), "root": root, "exp": lambda a: large(mpmath.exp(a)),
+        "ln": lambda a: mpmath.ln(positive(a)), "log10": lambda a: mpmath.log10(positive(a)),
+        "log": log, "sin": mpmath.sin, "cos": mpmath.cos, "tan": tan, "atan": mpmath.atan,
+        "asin": lambda a: mpmath.asin(unit(a)), "acos": lambda a: mpmath.acos(unit(a)),
+        "atan2": atan2, "abs": abs,
+        "fact": lambda n: large(mpf(math.factorial(*naturals(n)))),
+        "binom": lambda n, k: mpf(math.comb(*naturals(n, k))),
+        "gcd": lambda a, b: mpf(math.gcd(whole(a), whole(b))),
+        "lcm": lambda a, b: mpf(math.lcm(whole(a), whole(b))),
+        "quot": quot, "mod": lambda a, b: a - b * quot(a, b),
+        "round": lambda a, q, m=ROUND_HALF_UP: mpf(str(decide(a, whole(q), m))),
+    }
+
+    def peek():
+        return tokens[at]
+
+    def take():
+        nonlocal at
+        at += 1
+        return tokens[at - 1]
+
+    def total():
+        v = product()
+        while peek() in ("+", "-"):
+            v = v + product() if take() == "+" else v - product()
+        return v
+
+    def product():
+        v = signed()
+        while peek() in ("*", "/"):
+            v = v * signed() if take() == "*" else divide(v, signed())
+        return v
+
+    def signed():
+        if peek() in ("+", "-"):
+            return signed() if take() == "+" else -signed()
+        v = operand()
+        if peek() == "^":
+            take()
+            return power(v, signed())
+        return v
+
+    def operand():
+        token = take()
+        if token == "(":
+            v = total()
+            take()
+            return v
+        if token[0] in "0123456789.":
+            return mpf(token)
+        name = token.lower()
+        if name in ("pi", "e"):
+            return +getattr(mpmath, name)
+        take()
+        args = [total()]
+        while take() == ",":
+            args.append(read_mode(take()) if name == "round" and len(args) == 2 else total())
+        return functions[name](*args)
+
+    with mpmath.workdps(p + 200):
+        return normal(decide(total(), p, rounding))

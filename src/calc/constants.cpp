@@ -53,9 +53,11 @@ Split factorialReciprocals(std::int64_t a, std::int64_t b) {
     return {BigInt{}, left.q * right.q, left.t * right.q + right.t};
 }
 
-// An exact whole number as a ball rounded to the working precision.
-Ball rounded(const BigInt& v, Precision p) {
-    return roundedBall(Decimal{v, 0}, Radius{}, p);
+// The exact whole number v * 10^-shift as a ball rounded to the working precision. The sums'
+// numerators and denominators pass 10^kMaxMagnitude from about 50000 digits on; their quotient
+// stays small, so both are taken down by the same power of ten first.
+Ball rounded(const BigInt& v, std::size_t shift, Precision p) {
+    return roundedBall(Decimal{v, -static_cast<std::int64_t>(shift)}, Radius{}, p);
 }
 
 // Each term of Chudnovsky's series is below the one before it by a factor of more than 10^14
@@ -65,7 +67,8 @@ Ball computePi(std::int64_t digits) {
     const Precision p{digits};
     const Split sum = chudnovsky(0, digits / 14 + 3, false);
     const Ball scale = mul(Ball::fromInteger(426'880), sqrt(Ball::fromInteger(10'005), p), p);
-    const Ball pi = div(mul(scale, rounded(sum.q, p), p), rounded(sum.t, p), p);
+    const std::size_t shift = sum.t.digitCount();
+    const Ball pi = div(mul(scale, rounded(sum.q, shift, p), p), rounded(sum.t, shift, p), p);
     return Ball(pi.mid(), pi.radius() + Radius{1, -(digits + 20)});
 }
 
@@ -77,7 +80,9 @@ Ball computeE(std::int64_t digits) {
         logFactorial += std::log10(static_cast<double>(n + 1));
     }
     const Split sum = factorialReciprocals(0, n);
-    const Ball e = add(Ball::fromInteger(1), div(rounded(sum.t, p), rounded(sum.q, p), p), p);
+    const std::size_t shift = sum.q.digitCount();
+    const Ball e =
+        add(Ball::fromInteger(1), div(rounded(sum.t, shift, p), rounded(sum.q, shift, p), p), p);
     return Ball(e.mid(), e.radius() + Radius{2, -(digits + 20)});
 }
 

@@ -55,6 +55,10 @@ TEST(Constants, AgreeWithIndependentSums) {
         expectNear(pi(Precision{digits}), machinPi(digits), digits);
         expectNear(e(Precision{digits}), summedE(digits), digits);
     }
+    // From about 50000 digits on the series' sums pass the largest magnitude a ball may have.
+    for (const Ball& wide : {pi(Precision{60'000}), e(Precision{60'000})}) {
+        EXPECT_LE(wide.radius().toDecimal(), (Decimal{BigInt(1), -59'990}));
+    }
     EXPECT_EQ(pi(Precision{21}).mid().toString(), "3.14159265358979323846");
     EXPECT_EQ(e(Precision{21}).mid().toString(), "2.71828182845904523536");
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -127,21 +126,21 @@ TEST(CalcStream, HelpNamesTheCommandsAndFunctions) {
 }
 
 struct FailureCase {
-    std::string where;
-    LineFailure failure;
-    std::string text;
+    const char* where;
+    std::size_t column;
+    const char* message;
+    const char* text;
 };
 
 TEST(CalcStream, FailureMessagesNameWhatIsKnown) {
-    const std::array cases{
-        FailureCase{
-            "line 3", {4, "missing operand"}, "kestrum calc: line 3, column 4: missing operand"},
-        FailureCase{"line 3", {0, "division by zero"}, "kestrum calc: line 3: division by zero"},
-        FailureCase{"", {2, "unknown name"}, "kestrum calc: column 2: unknown name"},
-        FailureCase{"", {0, "out of memory"}, "kestrum calc: out of memory"},
+    const FailureCase cases[] = {
+        {"line 3", 4, "missing operand", "kestrum calc: line 3, column 4: missing operand"},
+        {"line 3", 0, "division by zero", "kestrum calc: line 3: division by zero"},
+        {"", 2, "unknown name", "kestrum calc: column 2: unknown name"},
+        {"", 0, "out of memory", "kestrum calc: out of memory"},
     };
     for (const FailureCase& c : cases) {
-        EXPECT_EQ(describeFailure(c.where, c.failure), c.text);
+        EXPECT_EQ(describeFailure(c.where, LineFailure{c.column, c.message}), c.text);
     }
 }
 

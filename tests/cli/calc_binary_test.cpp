@@ -2,6 +2,7 @@
 // pipe, usage errors, and the exit status of each.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -21,9 +22,11 @@ struct ShellRun {
     std::string err;
 };
 
-// Runs `command` with sh, kestrum's path in $K.
+// Runs `command` with sh, kestrum's path in $K. ctest runs the cases in parallel processes, so
+// each keeps standard error in a file of its own.
 ShellRun runShell(const std::string& command) {
-    const std::string errFile = testing::TempDir() + "calc_binary_stderr";
+    const std::string errFile =
+        testing::TempDir() + "calc_binary_stderr." + std::to_string(getpid());
     const std::string full =
         "K='" + kKestrum + "'; export K; (" + command + ") 2>'" + errFile + "'";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(full.c_str(), "r"), pclose);

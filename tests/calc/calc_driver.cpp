@@ -1,5 +1,5 @@
 // Evaluates formulas for the oracle test: each input line "places MODE formula" gives one output
-// line, the value or "error CODE".
+// line, the value or "error CODE", followed by " at column C" when the error names a column.
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -14,6 +14,7 @@ int main() {
         std::int64_t places = 0;
         std::string mode;
         fields >> places >> mode;
+        fields.get();  // the blank before the formula, which columns do not count
         std::string formula;
         std::getline(fields, formula);
         Calculator calculator;
@@ -22,7 +23,11 @@ int main() {
         try {
             std::cout << calculator.evaluateLine(formula).value_or("") << '\n';
         } catch (const kestrum::calc::CalcError& error) {
-            std::cout << "error " << error.code() << '\n';
+            std::cout << "error " << error.code();
+            if (error.column() != 0) {
+                std::cout << " at column " << error.column();
+            }
+            std::cout << '\n';
         } catch (const std::exception& failure) {
             std::cout << "failure: " << failure.what() << '\n';
         }

@@ -1,6 +1,7 @@
 # mpmath's time for one function value with its decimal text, for calc_function_timing: argv is
-# digits, rounds, then "name:argument" cases; prints one line of milliseconds per case (best of
-# the rounds, after a warm-up call).
+# digits, rounds, then "name:argument" cases (the argument a decimal, or a Python expression over
+# mpf, pi and sqrt evaluated before the timing); prints one line of milliseconds per case (best
+# of the rounds, after a warm-up call).
 import sys
 import time
 
@@ -11,7 +12,10 @@ mpmath.mp.dps = digits
 for case in sys.argv[3:]:
     name, argument = case.split(":")
     function = getattr(mpmath, name)
-    x = mpmath.mpf(argument)
+    if argument.lstrip("-").replace(".", "", 1).isdigit():
+        x = mpmath.mpf(argument)
+    else:
+        x = mpmath.mpf(eval(argument, {"mpf": mpmath.mpf, "pi": mpmath.pi, "sqrt": mpmath.sqrt}))
     mpmath.nstr(function(x), digits)
     best = float("inf")
     for _ in range(rounds):

@@ -1,7 +1,9 @@
-// exp and ln on balls. exp takes out multiples of ln 10, which only move the decimal point, and
-// sums the rest chunk by chunk; ln takes out a power of ten and solves exp(z) = y by Newton's
-// iteration.
+// exp and ln on balls. A short midpoint goes to the series on small whole numbers
+// (short_arguments.cpp); for a long one exp takes out multiples of ln 10, which only move the
+// decimal point, and sums the rest chunk by chunk, and ln takes out a power of ten and solves
+// exp(z) = y by Newton's iteration.
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -56,6 +58,30 @@ Radius expGrowthAbove(const Radius& r) {
         static_cast<double>(r.mantissa) * std::pow(10.0, static_cast<double>(r.exponent));
     const double log10Growth = rValue / std::log(10.0);
     return Radius::above(1, static_cast<std::int64_t>(std::ceil(log10Growth)) + 1);
+}
+
+// exp(m) = 10^k exp(m - k ln 10) with |m - k ln 10| <= 1.2, the latter chunk by chunk.
+Fixed expReduced(const Decimal& m, double approx, std::int64_t scale) {
+    const std::int64_t k = std::fabs(approx) > 2 ? std::llround(approx / std::log(10.0)) : 0;
+    Fixed r = fixedFromDecimal(m, scale);
+    if (k != 0) {
+        const std::int64_t wide = scale + decimalDigits(k) + 1;
+        r = rescaled(subtract(fixedFromDecimal(m, wide), timesWhole(ln10Fixed(wide), k)), scale);
+    }
+    Fixed value = expFixed(r.value, scale);
+    value.error = roundedUp(value.error + 7.5 * r.error);  // exp' <= e^2 < 7.5 near r
+    value.scale -= k;                                      // times 10^k
+    return value;
+}
+
+// ln(y 10^tens) = ln y + tens ln 10 for y in [0.3, 3.2), ln y by Newton's iteration.
+Fixed lnOfLongDecimal(const Decimal& y, std::int64_t tens, std::int64_t scale) {
+    Fixed value = lnFixed(fixedFromDecimal(y, scale));
+    if (tens != 0) {
+        const std::int64_t wider = scale + decimalDigits(tens) + 1;
+        value = add(value, rescaled(timesWhole(ln10Fixed(wider), tens), scale));
+    }
+    return value;
 }
 
 }  // namespace
@@ -114,16 +140,8 @@ Ball exp(const Ball& a, Precision p) {
         return roundedBall(Decimal{}, Radius::above(1, -40'000'000'000'000'000), p);
     }
     const std::int64_t scale = p.digits + kFunctionGuardDigits;
-    const std::int64_t k = std::fabs(approx) > 2 ? std::llround(approx / std::log(10.0)) : 0;
-    // r = m - k ln 10, |r| <= 1.2, at the scale.
-    Fixed r = fixedFromDecimal(m, scale);
-    if (k != 0) {
-        const std::int64_t wide = scale + decimalDigits(k) + 1;
-        r = rescaled(subtract(fixedFromDecimal(m, wide), timesWhole(ln10Fixed(wide), k)), scale);
-    }
-    Fixed value = expFixed(r.value, scale);
-    value.error = roundedUp(value.error + 7.5 * r.error);  // exp' <= e^2 < 7.5 near r
-    value.scale -= k;                                      // times 10^k
+    std::optional<Fixed> direct = expOfShortDecimal(m, scale);
+    const Fixed value = direct ? std::move(*direct) : expReduced(m, approx, scale);
     Ball result = fixedBall(value, p);
     if (a.isExact()) {
         return result;
@@ -166,12 +184,11 @@ Ball ln(const Ball& a, Precision p) {
             extra = std::max<std::int64_t>(0, -*distance.magnitude());
         }
         const std::int64_t wide = scale + extra;
-        Fixed value = lnFixed(fixedFromDecimal(y, wide));
-        if (tens != 0) {
-            const std::int64_t wider = wide + decimalDigits(tens) + 1;
-            value = add(value, rescaled(timesWhole(ln10Fixed(wider), tens), wide));
+        if (std::optional<Fixed> value = lnOfShortDecimal(m, wide)) {
+            result = fixedBall(*value, p);
+        } else {
+            result = fixedBall(lnOfLongDecimal(y, tens, wide), p);
         }
-        result = fixedBall(value, p);
     }
     if (a.isExact()) {
         return result;

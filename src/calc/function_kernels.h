@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "big_int.h"
 #include "fixed_point.h"
@@ -16,6 +17,11 @@ Fixed expFixed(const BigInt& x, std::int64_t scale);
 // ln(y) for y within [0.3, 3.4], by Newton's iteration on exp at doubling precision; the last
 // step's correction also bounds the error.
 Fixed lnFixed(const Fixed& y);
+
+// exp(m) and ln(m) at the scale for a decimal m with few digits (exp: of moderate size, ln:
+// positive), from series on small whole numbers; nothing for other decimals.
+std::optional<Fixed> expOfShortDecimal(const Decimal& m, std::int64_t scale);
+std::optional<Fixed> lnOfShortDecimal(const Decimal& m, std::int64_t scale);
 
 // ln 2 and ln 10, kept from call to call at the largest scale asked for so far (thread-safe).
 Fixed ln2Fixed(std::int64_t scale);

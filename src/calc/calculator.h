@@ -25,7 +25,8 @@ std::string_view roundingModeName(RoundingMode mode);
 
 // A formula that cannot be evaluated. The codes are the module's run-time error numbers: 5 a
 // syntax error or an argument outside a function's domain, 6 a value too large, 11 a division by
-// zero. column is the 1-based position in the line the message is about (0 when none).
+// zero; and 18, as VBA's user interrupt, for an evaluation stopped by requestInterrupt()
+// (interrupt.h). column is the 1-based position in the line the message is about (0 when none).
 class CalcError : public std::runtime_error {
   public:
     CalcError(int code, std::size_t column, const std::string& message)

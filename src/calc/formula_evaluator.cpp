@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "decimal_rounding.h"
+#include "interrupt.h"
 #include "whole_numbers.h"
 
 namespace kestrum::calc {
@@ -69,6 +70,7 @@ std::optional<std::int64_t> largestMagnitude(const Ball& ball) {
 }
 
 Ball FormulaEvaluator::evaluate(const FormulaNode& node) {
+    stopIfInterrupted();
     Ball result;
     try {
         result = evaluateNode(node);

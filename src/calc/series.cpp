@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "interrupt.h"
+
 namespace kestrum::calc {
 
 namespace {
@@ -74,6 +76,7 @@ Fixed sumSeries(const RatioSeries& series, std::int64_t scale) {
     const double budget = std::max<double>(2.0 * static_cast<double>(scale), 4000.0);
     std::vector<Block> blocks;
     for (std::int64_t a = 1; a < count;) {
+        stopIfInterrupted();  // a block takes a noticeable time at many thousands of digits
         const double perTerm = log10Abs(series.numerator(a)) + log10Abs(series.denominator(a)) +
                                static_cast<double>(series.shift) + 2;
         const auto length = static_cast<std::int64_t>(std::max(8.0, budget / perTerm));

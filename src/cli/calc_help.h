@@ -27,6 +27,7 @@ inline constexpr std::string_view kCalcLanguageHelp =
     "Variables: name = EXPR assigns; ans is the last value.\n"
     "Rounding modes: HALF_UP HALF_EVEN HALF_DOWN UP DOWN CEILING FLOOR\n"
     "Commands: :places [N]  :mode [MODE]  :help    Lines beginning with # are skipped.\n"
-    "At the prompt: arrow keys edit and recall lines, Ctrl-D leaves.\n";
+    "At the prompt: arrow keys edit and recall lines, Ctrl-C drops the line or stops the\n"
+    "  evaluation under way, Ctrl-D leaves.\n";
 
 }  // namespace kestrum::cli

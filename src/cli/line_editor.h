@@ -13,7 +13,8 @@ class LineEditor {
     // Reads the history from `historyFile` (none when empty) if the file exists.
     explicit LineEditor(std::string historyFile);
 
-    // Shows `prompt` and reads a line; nothing at the end of the input (Ctrl-D).
+    // Shows `prompt` and reads a line; nothing at the end of the input (Ctrl-D) or when a signal
+    // (Ctrl-C) interrupted the reading.
     std::optional<std::string> read(const char* prompt);
 
     // Adds `line` to the history, and writes the history to its file.

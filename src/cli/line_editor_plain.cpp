@@ -11,6 +11,7 @@ std::optional<std::string> LineEditor::read(const char* prompt) {
     std::cout << prompt << std::flush;
     std::string line;
     if (!std::getline(std::cin, line)) {
+        std::cin.clear();  // an interrupted read is no end of input; the caller tells them apart
         return std::nullopt;
     }
     return line;

@@ -8,6 +8,7 @@
 
 #include "calculator_test_support.h"
 #include "formula_parser.h"
+#include "interrupt.h"
 
 namespace kestrum::calc {
 namespace {
@@ -139,6 +140,19 @@ TEST(Calculator, VariablesHoldExactValues) {
     EXPECT_THROW(calculator.evaluateLine("bad = 1/0"), CalcError);
     expectError(calculator, "bad", {"bad", 5, 1});
     expectError(calculator, " sqrt = 2", {"", 5, 2});
+}
+
+TEST(Calculator, AnInterruptStopsTheNextEvaluationOnly) {
+    Calculator calculator;
+    requestInterrupt();
+    try {
+        calculator.evaluateLine("1 + 1");
+        ADD_FAILURE() << "an interrupted evaluation gave a value";
+    } catch (const CalcError& error) {
+        EXPECT_EQ(error.code(), 18);
+    }
+    EXPECT_EQ(calculator.evaluateLine("1 + 1"), "2");
+    EXPECT_FALSE(takeInterrupt());
 }
 
 TEST(Calculator, AnsIsTheValueLastGiven) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the prompt of kestrum calc in a pseudo-terminal through tmux: a value, :places, lines
 # recalled with the up arrow (one of them from the history file of an earlier session), a
-# failing line, Ctrl-D; then checks the screen and the history file. Exits 77 (skipped) when
+# failing line, Ctrl-C on a line being typed and on a long evaluation, Ctrl-D; then checks the
+# screen and the history file. Exits 77 (skipped) when
 # tmux is missing.
 #   repl_test.sh KESTRUM
 set -euo pipefail
@@ -56,12 +57,28 @@ for _ in $(seq 100); do
 done
 tmux_ capture-pane -p -t calc | grep -q '^kestrum calc: column 4: ' ||
     fail "no message for the column of the missing operand"
+tmux_ send-keys -t calc '9*9' C-c '5*5' Enter  # Ctrl-C drops 9*9
+wait_for_line "25"
+tmux_ capture-pane -p -t calc | grep -qx 81 && fail "a line dropped by Ctrl-C was evaluated"
+long=$(printf 'sin(%s)+' $(seq 2 40))0
+tmux_ send-keys -t calc ':places 100000' Enter "$long" Enter
+# A Ctrl-C that comes while the line is still being read only starts a new prompt line: send
+# them until one stops the evaluation.
+for _ in $(seq 40); do
+    tmux_ send-keys -t calc C-c
+    sleep 0.25
+    # The terminal echoes each Ctrl-C as ^C in front of the message.
+    tmux_ capture-pane -p -t calc | grep -q 'kestrum calc: interrupted$' && break
+done
+tmux_ capture-pane -p -t calc | grep -q 'kestrum calc: interrupted$' ||
+    fail "Ctrl-C did not stop the evaluation"
 tmux_ send-keys -t calc C-d
 wait_for_line "exit status 0"
 
 # libedit writes a blank inside a line as \040.
 history=$(sed 's/\\040/ /g' "$home/.kestrum_history")
-expected=$(printf '%s\n' _HiStOrY_V2_ '7*6' '1/3' ':places 5' '1/3' '7*6' '2 +')
+expected=$(printf '%s\n' _HiStOrY_V2_ '7*6' '1/3' ':places 5' '1/3' '7*6' '2 +' '5*5' \
+    ':places 100000' "$long")
 [ "$history" = "$expected" ] || fail "history file:
 $history
 expected:

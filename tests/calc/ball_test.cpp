@@ -6,12 +6,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "decimal_support.h"
+
 namespace kestrum::calc {
 namespace {
 
-Decimal dec(const char* text) {
-    return Decimal::fromText(text);
-}
+using test::dec;
 
 Ball exact(const char* text) {
     return Ball(dec(text));

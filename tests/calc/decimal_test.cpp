@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "decimal_support.h"
+
 namespace kestrum::calc {
 namespace {
 
-Decimal dec(const char* text) {
-    return Decimal::fromText(text);
-}
+using test::dec;
 
 TEST(Decimal, TextInNormalForm) {
     const std::pair<const char*, const char*> cases[] = {

@@ -4,21 +4,13 @@
 #include <string>
 
 #include "ball.h"
+#include "decimal_support.h"
 
 namespace kestrum::calc {
 namespace {
 
-Decimal dec(const char* text) {
-    return Decimal::fromText(text);
-}
-
-Decimal exactPower(const Decimal& x, std::int64_t n) {
-    Decimal power{BigInt(1), 0};
-    for (std::int64_t i = 0; i < n; ++i) {
-        power = power * x;
-    }
-    return power;
-}
+using test::dec;
+using test::exactPower;
 
 // The ball holds the real n-th root of v: its bounds' powers bracket v.
 void expectHoldsRoot(const Ball& r, const Decimal& v, std::int64_t n) {

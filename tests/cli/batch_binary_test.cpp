@@ -14,26 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "shell_run.h"
+
 namespace {
 
-struct ShellRun {
-    int status;
-    std::string out;
-};
-
-// Runs `command` with sh; standard error is dropped.
-ShellRun runShell(const std::string& command) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>/dev/null").c_str(), "r"),
-                                               pclose);
-    std::string out;
-    std::array<char, 256> buffer{};
-    std::size_t count = 0;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) {
-        out.append(buffer.data(), count);
-    }
-    const int raw = pclose(pipe.release());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
-}
+using kestrum::cli::test::runShell;
+using kestrum::cli::test::ShellRun;
 
 const std::string kKestrum = KESTRUM_BINARY;
 

@@ -1,46 +1,18 @@
 // The kestrum binary's calc command end to end: expressions as arguments, standard input from a
 // pipe, usage errors, and the exit status of each.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
+
+#include "shell_run.h"
 
 namespace {
 
 const std::string kKestrum = KESTRUM_BINARY;
 
-struct ShellRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs `command` with sh, kestrum's path in $K. ctest runs the cases in parallel processes, so
-// each keeps standard error in a file of its own.
-ShellRun runShell(const std::string& command) {
-    const std::string errFile =
-        testing::TempDir() + "calc_binary_stderr." + std::to_string(getpid());
-    const std::string full =
-        "K='" + kKestrum + "'; export K; (" + command + ") 2>'" + errFile + "'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(full.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 256> buffer{};
-    std::size_t count = 0;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) {
-        out.append(buffer.data(), count);
-    }
-    const int raw = pclose(pipe.release());
-    std::ostringstream err;
-    err << std::ifstream(errFile).rdbuf();
-    std::remove(errFile.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out, err.str()};
+// Runs `command` with sh, kestrum's path in $K.
+kestrum::cli::test::ShellRun runShell(const std::string& command) {
+    return kestrum::cli::test::runShell("K='" + kKestrum + "'; export K; " + command);
 }
 
 struct BinaryCase {
@@ -55,7 +27,7 @@ class CalcBinary : public testing::TestWithParam<BinaryCase> {};
 
 TEST_P(CalcBinary, PrintsValuesAndExitStatus) {
     const BinaryCase& c = GetParam();
-    const ShellRun r = runShell(c.command);
+    const auto r = runShell(c.command);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     if (c.errStart.empty()) {
@@ -97,10 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BinaryCase>& param) { return param.param.name; });
 
 TEST(CalcBinaryHelp, CalcHelpAndTheClientsHelpNameCalc) {
-    const ShellRun calcHelp = runShell("$K calc --help");
+    const auto calcHelp = runShell("$K calc --help");
     EXPECT_EQ(calcHelp.status, 0);
     EXPECT_EQ(calcHelp.out.substr(0, kUsage.size()), kUsage);
-    const ShellRun help = runShell("$K --help");
+    const auto help = runShell("$K --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("kestrum calc"), std::string::npos);
 }

@@ -43,6 +43,10 @@ SinCos sinCosFixed(const BigInt& x, std::int64_t scale, Wanted wanted);
 // atan(t) for 0 <= t <= 1 at t's scale, t's error included.
 Fixed atanFixed(const Fixed& t);
 
+// The angle atan(y / x) of the point (x, y) for 0 <= y <= x, x > 0, at their (common) scale,
+// their errors included.
+Fixed angleOfPoint(Fixed x, Fixed y);
+
 // atan(num / den) for 0 <= num <= den, den > 0, at the scale.
 Fixed atanRatioFixed(const BigInt& num, const BigInt& den, std::int64_t scale);
 

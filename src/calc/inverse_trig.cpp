@@ -1,10 +1,13 @@
 // atan of a ratio in [0, 1], which atan, atan2, asin and acos come down to. A short ratio of
 // small whole numbers goes straight into the accelerated series (after atan(q) = pi/4 -
-// atan((1 - q) / (1 + q)) for q > 0.42); a long one gives its leading digits to that series and
-// the rest, atan((t - x) / (1 + t x)), chunk by chunk to the plain series.
+// atan((1 - q) / (1 + q)) for q > 0.42); a long one, or a point (x, y), gives its leading digits
+// to that series and the rest chunk by chunk to the plain series, turning the point back by
+// each chunk's angle.
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 
 #include "ball.h"
 #include "function_kernels.h"
@@ -80,33 +83,63 @@ bool shortRatio(BigInt& a, BigInt& b) {
     return a.digitCount() + b.digitCount() <= kShortRatioDigits;
 }
 
+// y / x at the position (y * 10^position / x truncated) from the leading digits of both: an
+// estimate, which the turning of the point does not need exact.
+BigInt shortQuotient(const BigInt& y, const BigInt& x, std::int64_t position, std::int64_t scale) {
+    const auto cut = static_cast<std::size_t>(std::max<std::int64_t>(0, scale - position - 10));
+    const BigInt divisor = x.shiftedDown(cut);
+    if (divisor.isZero()) {
+        return BigInt::divMod(y.shiftedUp(static_cast<std::size_t>(position)), x).quotient;
+    }
+    return BigInt::divMod(y.shiftedDown(cut).shiftedUp(static_cast<std::size_t>(position)), divisor)
+        .quotient;
+}
+
 }  // namespace
 
-// t = x0 + (t - x0): atan t = atan x0 + atan((t - x0) / (1 + t x0)), the quotient below
-// 10^-position; each step's quotient is cut again at twice the position.
-Fixed atanFixed(const Fixed& t) {
-    const std::int64_t scale = t.scale;
-    std::int64_t position = std::min(kAtanFirstChunk, scale);
-    BigInt head = t.value.shiftedDown(static_cast<std::size_t>(scale - position));
-    Fixed total =
-        atanRatioFixed(head, BigInt::powerOfTen(static_cast<std::size_t>(position)), scale);
-    total.error = roundedUp(total.error + t.error);
-    Fixed rest{t.value, scale, 0};
-    while (position < scale) {
-        const Fixed x{head.shiftedUp(static_cast<std::size_t>(scale - position)), scale, 0};
+// The point is turned back by atan(h) for h = y / x cut to 3, 6, 12, ... digits:
+// (x, y) -> (x + h y, y - h x) keeps the angle less atan(h) and needs products by the short h
+// only. Once h takes all the digits, what is left of the angle is at most |y| / x, and the
+// points' errors move it by at most (ex + ey) / x.
+Fixed angleOfPoint(Fixed x, Fixed y) {
+    const std::int64_t scale = x.scale;
+    Fixed total = wholeFixed(BigInt(0), scale);
+    bool first = true;
+    for (std::int64_t position = std::min(kAtanFirstChunk, scale);;
+         position = std::min(2 * position, scale)) {
+        const BigInt head = shortQuotient(y.value, x.value, position, scale);
         if (!head.isZero()) {
-            const Fixed quotient =
-                divide(subtract(rest, x), add(wholeFixed(BigInt(1), scale), multiply(rest, x)));
-            total.error = roundedUp(total.error + quotient.error);  // atan is 1-Lipschitz
-            rest = {quotient.value, scale, 0};
+            if (first) {
+                total = atanRatioFixed(head, BigInt::powerOfTen(static_cast<std::size_t>(position)),
+                                       scale);
+            } else {
+                total = add(total, atanOfSmallChunk({head, position}, scale));
+            }
+            const auto shift = static_cast<std::size_t>(position);
+            const double h = std::pow(10.0, log10Abs(head) - static_cast<double>(position));
+            Fixed turnedX{x.value + (y.value * head).shiftedDown(shift), scale,
+                          roundedUp(x.error + h * y.error + 1)};
+            Fixed turnedY{y.value - (x.value * head).shiftedDown(shift), scale,
+                          roundedUp(y.error + h * x.error + 1)};
+            x = std::move(turnedX);
+            y = std::move(turnedY);
         }
-        position = std::min(2 * position, scale);
-        head = rest.value.shiftedDown(static_cast<std::size_t>(scale - position));
-        if (!head.isZero()) {
-            total = add(total, atanOfSmallChunk({head, position}, scale));
+        first = false;
+        if (position == scale) {
+            break;
         }
     }
+    const double xBelow = std::pow(10.0, log10Abs(x.value) - 1e-12) - x.error;
+    if (!(xBelow > 0)) {
+        throw std::domain_error("angle of a point that may lie at the origin");
+    }
+    const double yAbove = std::pow(10.0, log10Abs(y.value)) + y.error;
+    total.error = roundedUp(total.error + (yAbove + x.error + y.error) / xBelow * (1 + 1e-12) + 1);
     return total;
+}
+
+Fixed atanFixed(const Fixed& t) {
+    return angleOfPoint(wholeFixed(BigInt(1), t.scale), t);
 }
 
 Fixed atanRatioFixed(const BigInt& num, const BigInt& den, std::int64_t scale) {

@@ -30,9 +30,9 @@ Fixed angleOfFixed(const Fixed& y, const Fixed& x) {
         return {BigInt(0), y.scale, y.error};
     }
     if (y.value <= x.value) {
-        return atanFixed(divide(y, x));
+        return angleOfPoint(x, y);
     }
-    return subtract(halfPiFixed(y.scale), atanFixed(divide(x, y)));
+    return subtract(halfPiFixed(y.scale), angleOfPoint(y, x));
 }
 
 // |cy| 10^ey / |cx| 10^ex as a ratio of whole numbers.

@@ -60,6 +60,21 @@ TEST(ExpLn, BallsHoldTheValueAtEachPrecision) {
     testing::expectOracleValues(kArguments, {30, 100, 1000});
 }
 
+// Arguments longer than the precision go through the chunked series and Newton's iteration.
+TEST(ExpLn, LongArgumentsHoldTheValue) {
+    using testing::longDecimal;
+    testing::expectOracleValues(
+        {
+            {"exp", 0, {longDecimal("3.1", 1200)}},
+            {"exp", 0, {longDecimal("-123.4", 1200)}},
+            {"ln", 0, {longDecimal("1.4", 1200)}},
+            {"ln", 0, {longDecimal("1.0000000000000000000000000", 1200)}},
+            {"ln", 0, {longDecimal("0.99999999999999999999", 1200)}},
+            {"ln", 0, {longDecimal("123456.7", 1200)}},
+        },
+        {30, 100, 1000});
+}
+
 // A ball argument: the result holds the function at both ends.
 TEST(ExpLn, WideArgumentsCoverTheirEnds) {
     testing::expectWideCasesCovered(

@@ -67,6 +67,14 @@ std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases) {
     return ::testing::AssertionSuccess();
 }
 
+std::string longDecimal(const std::string& head, std::size_t count) {
+    std::string digits;
+    for (int n = 1; digits.size() < count; ++n) {
+        digits += std::to_string(n);
+    }
+    return head + digits.substr(0, count);
+}
+
 Ball ballOf(const std::string& text) {
     return Ball(Decimal::fromText(text));
 }

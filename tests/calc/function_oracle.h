@@ -31,6 +31,10 @@ std::vector<std::string> oracleValues(const std::vector<OracleCase>& cases);
 
 Ball ballOf(const std::string& text);
 
+// A long exact argument: head, then `count` more digits that never repeat in a short period
+// (those of 1, 2, 3, ... written one after another), as a formula's pi or 1/3 would pass on.
+std::string longDecimal(const std::string& head, std::size_t count);
+
 // The calculator's function named by the case, on the case's (exact) arguments.
 Ball evaluate(const OracleCase& c, Precision p);
 

@@ -59,6 +59,30 @@ TEST(Trig, BallsHoldTheValueAtEachPrecision) {
     testing::expectOracleValues(kArguments, {30, 100, 1000});
 }
 
+// Arguments longer than the precision, each chunk of the series busy; the angles' first digits
+// each side of 0.42 (where atan's first step turns to pi/4) and of a zero first chunk.
+TEST(Trig, LongArgumentsHoldTheValue) {
+    using testing::longDecimal;
+    testing::expectOracleValues(
+        {
+            {"sin", 0, {longDecimal("1.4", 1200)}},
+            {"cos", 0, {longDecimal("-100000.5", 1200)}},
+            {"tan", 0, {longDecimal("0.7", 1200)}},
+            {"atan", 0, {longDecimal("0.3", 1200)}},
+            {"atan", 0, {longDecimal("0.419", 1200)}},
+            {"atan", 0, {longDecimal("0.420", 1200)}},
+            {"atan", 0, {longDecimal("-0.0009", 1200)}},
+            {"atan", 0, {longDecimal("0.999", 1200)}},
+            {"atan", 0, {longDecimal("-31.4", 1200)}},
+            {"asin", 0, {longDecimal("0.5", 1200)}},
+            {"asin", 0, {longDecimal("-0.99999999999999999999", 1200)}},
+            {"acos", 0, {longDecimal("0.3", 1200)}},
+            {"acos", 0, {longDecimal("0.00000000000000000000", 1200)}},
+            {"atan2", 0, {longDecimal("0.3", 1200), longDecimal("-0.7", 1200)}},
+        },
+        {30, 100, 1000});
+}
+
 TEST(Trig, WideArgumentsCoverTheirEnds) {
     testing::expectWideCasesCovered(
         {

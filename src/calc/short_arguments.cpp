@@ -2,6 +2,7 @@
 // argument ever reaches a chunked series. exp(m) sums its series on m itself (and divides for a
 // negative m); ln(m) writes m as 2^i 10^k (c / d) with c / d near 1 and sums the series of
 // atanh((c - d) / (c + d)).
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
@@ -16,8 +17,11 @@ namespace {
 
 // Coefficients up to this many digits count as short.
 constexpr std::size_t kShortDigits = 15;
-// exp's direct series up to this size: cheaper than reducing by multiples of ln 10, and its
-// values and error bounds stay within the range of doubles.
+// exp's direct series wins over reducing by multiples of ln 10 while the argument stays below a
+// fortieth of the digits (measured; at least up to 25); past 600 its values and error bounds
+// would leave the range of doubles.
+constexpr double kDirectExpDigitsPerUnit = 40;
+constexpr double kDirectExpFloor = 25;
 constexpr double kDirectExpLimit = 600;
 // ln tries d = 2^a 5^b 10^t for a, b up to this.
 constexpr int kLogFactorLimit = 12;
@@ -145,7 +149,10 @@ std::optional<Fixed> expOfShortDecimal(const Decimal& m, std::int64_t scale) {
         return std::nullopt;
     }
     const double log10Size = log10Abs(n.coefficient) + static_cast<double>(n.exponent);
-    if (log10Size > std::log10(kDirectExpLimit)) {
+    const double limit =
+        std::min(kDirectExpLimit,
+                 std::max(kDirectExpFloor, static_cast<double>(scale) / kDirectExpDigitsPerUnit));
+    if (log10Size > std::log10(limit)) {
         return std::nullopt;
     }
     // The series of exp(|m|), ratio |c| 10^e / j.

@@ -39,6 +39,7 @@ const std::vector<OracleCase> kArguments = {
     {"ln", 0, {"5000"}},
     // Short arguments: series on small whole numbers, each side of the limits of that path.
     {"exp", 0, {"-123.456"}},
+    {"exp", 0, {"24.999"}},
     {"exp", 0, {"599.999"}},
     {"exp", 0, {"-599.999"}},
     {"exp", 0, {"600.001"}},

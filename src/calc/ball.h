@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
 #include "decimal.h"
 
@@ -52,6 +53,13 @@ struct Precision {
 // Results beyond 10^kMaxMagnitude in size (exp(10^6), 10^10^6 as a power) throw
 // std::range_error rather than take minutes.
 inline constexpr std::int64_t kMaxMagnitude = 100'000;
+
+// Thrown for a nonzero result too small for a ball's exponents to bracket it away from zero
+// (a power below 10^-(10^15), exp below 10^-(4 * 10^16)): a ball around zero would hide its sign.
+class UnderflowError : public std::range_error {
+  public:
+    using std::range_error::range_error;
+};
 
 // The ball around an exact midpoint with a radius: the midpoint rounded to nearest at p.digits
 // significant digits (and no finer than a few digits below the radius' leading digit), what the

@@ -136,8 +136,7 @@ Ball exp(const Ball& a, Precision p) {
         throw std::range_error("exp: result too large");
     }
     if (approx < -kExpNegativeLimit) {
-        // exp(m) < 10^(m / ln 10) and the radius cannot make it more than exp(upper).
-        return roundedBall(Decimal{}, Radius::above(1, -40'000'000'000'000'000), p);
+        throw UnderflowError("exp: result too small");
     }
     const std::int64_t scale = p.digits + kFunctionGuardDigits;
     std::optional<Fixed> direct = expOfShortDecimal(m, scale);

@@ -74,6 +74,8 @@ Ball FormulaEvaluator::evaluate(const FormulaNode& node) {
     Ball result;
     try {
         result = evaluateNode(node);
+    } catch (const UnderflowError&) {
+        fail(6, node, "value too small");
     } catch (const std::range_error&) {
         fail(6, node, "value too large");
     }

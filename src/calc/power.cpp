@@ -31,7 +31,7 @@ Ball positivePower(const Ball& a, std::uint64_t n, Precision p) {
         throw std::range_error("value too large");
     }
     if (magnitude < 0 && (count == 0 || magnitude < kTinyMagnitude / count)) {
-        return Ball(Decimal{}, Radius{1, kTinyMagnitude});
+        throw UnderflowError("power too small");
     }
     const Precision working{p.digits + decimalDigits(n) + 2};
     Ball result = Ball::fromInteger(1);

@@ -108,6 +108,8 @@ TEST(CalculatorFunctions, DomainErrors) {
         {"(-2)^pi", 5, 5},
         {"exp(10^6)", 6, 1},
         {"2^(10^6)", 6, 2},
+        {"1 + exp(-10^18)", 6, 5},
+        {"0.001^(10^17)", 6, 6},
     };
     for (const CalcErrorCase& c : cases) {
         expectError(c);

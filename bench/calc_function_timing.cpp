@@ -89,20 +89,26 @@ int main(int argc, char** argv) {
     const auto third = [](Precision p) {
         return kestrum::calc::div(Ball(Decimal::fromText("1")), Ball(Decimal::fromText("3")), p);
     };
+    const auto piSeventh = [](Precision p) {
+        return kestrum::calc::div(kestrum::calc::pi(p), Ball(Decimal::fromText("7")), p);
+    };
     const std::vector<Case> cases = {
         exactCase("exp", "1.5"),
         exactCase("exp", "-123.456"),
         longCase("exp", "pi", piBall),
+        longCase("exp", "sqrt(2)", sqrtTwo),
         exactCase("log", "2"),
         exactCase("log", "3"),
         exactCase("log", "0.7"),
         exactCase("log", "123456.789"),
         longCase("log", "sqrt(2)", sqrtTwo),
+        longCase("log", "pi", piBall),
         exactCase("sin", "1"),
         exactCase("cos", "0.7"),
         longCase("sin", "sqrt(2)", sqrtTwo),
         exactCase("cos", "1000000000000000000000000000000"),
         exactCase("tan", "1"),
+        longCase("tan", "pi/7", piSeventh),
         exactCase("atan", "0.5"),
         longCase("atan", "1/mpf(3)", third),
         exactCase("atan", "3"),

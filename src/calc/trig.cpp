@@ -1,12 +1,16 @@
 // sin, cos and tan on balls. Arguments beyond a short or small one lose a multiple of pi/2 (pi to
 // as many more digits as the argument has before the point); the rest is cut into digit chunks
-// whose sines come from their series and cosines from sqrt(1 - sin^2), joined by the addition
+// whose cos - 1 and sin come together from one series of exp(i x), joined by the addition
 // theorems.
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "ball.h"
 #include "function_kernels.h"
+#include "interrupt.h"
 #include "series.h"
 
 namespace kestrum::calc {
@@ -15,9 +19,8 @@ namespace {
 
 constexpr std::int64_t kTrigFirstChunk = 6;
 
-// Chunks up to this size get their cosine from their sine: cos >= 0.69 keeps that well
-// conditioned.
-constexpr double kCosineFromSineLimit = 0.8;
+// Arguments up to this size are summed as they are, without taking out multiples of pi/2.
+constexpr double kUnreducedLimit = 0.8;
 
 // The series of sin (odd) or cos (even) of u / 10^position: ratios -x^2 / ((2j)(2j + 1)) and
 // -x^2 / ((2j - 1)(2j)).
@@ -44,23 +47,136 @@ Fixed trigSeries(const DigitChunk& chunk, std::int64_t scale, bool sine) {
             roundedUp(2 * sum.error + 1)};
 }
 
-// cos = sqrt(1 - sin^2) for |x| <= 0.8, where |sin| / cos <= 1.05.
-Fixed cosineFromSine(const Fixed& s) {
-    const BigInt one = BigInt::powerOfTen(static_cast<std::size_t>(2 * s.scale));
-    return {(one - s.value * s.value).isqrt(), s.scale, roundedUp(1.05 * s.error + 1)};
-}
+// A number a + b i with fixed-point parts.
+struct FixedComplex {
+    Fixed re;
+    Fixed im;
+};
 
-double chunkSize(const DigitChunk& chunk) {
-    return std::pow(10.0, log10Abs(chunk.digits) - static_cast<double>(chunk.position));
-}
-
-SinCos chunkSinCos(const DigitChunk& chunk, std::int64_t scale) {
-    Fixed s = trigSeries(chunk, scale, true);
-    if (chunkSize(chunk) <= kCosineFromSineLimit) {
-        Fixed c = cosineFromSine(s);
-        return {std::move(s), std::move(c)};
+// z * i^n.
+FixedComplex turnedByQuarters(FixedComplex z, std::int64_t n) {
+    switch (n % 4) {
+        case 1:
+            return {negated(std::move(z.im)), std::move(z.re)};
+        case 2:
+            return {negated(std::move(z.re)), negated(std::move(z.im))};
+        case 3:
+            return {std::move(z.im), negated(std::move(z.re))};
+        default:
+            return z;
     }
-    return {std::move(s), trigSeries(chunk, scale, false)};
+}
+
+// Products over the terms j in [a, b) of exp's series at i u / 10^shift, whose ratios are
+// i u / (j 10^shift): P = u^(b - a) (the ratios' product is i^(b - a) P / (Q 10^(shift (b - a)))),
+// Q = a (a + 1) ... (b - 1), and re + i im = T with T / (Q 10^(shift (b - a))) = the sum over k in
+// [a, b) of the ratios' products from a to k.
+struct TurnSplit {
+    BigInt p;
+    BigInt q;
+    BigInt re;
+    BigInt im;
+};
+
+TurnSplit turnSplit(const BigInt& u, std::int64_t shift, std::int64_t a, std::int64_t b) {
+    if (b - a == 1) {
+        return {u, BigInt(a), BigInt(0), u};
+    }
+    const std::int64_t m = a + (b - a) / 2;
+    TurnSplit left = turnSplit(u, shift, a, m);
+    TurnSplit right = turnSplit(u, shift, m, b);
+    const auto zeros = static_cast<std::size_t>(shift * (b - m));
+    BigInt re = (left.re * right.q).shiftedUp(zeros);
+    BigInt im = (left.im * right.q).shiftedUp(zeros);
+    // + i^(m - a) P_left T_right
+    BigInt pRe = left.p * right.re;
+    BigInt pIm = left.p * right.im;
+    switch ((m - a) % 4) {
+        case 1:
+            re -= pIm;
+            im += pRe;
+            break;
+        case 2:
+            re -= pRe;
+            im -= pIm;
+            break;
+        case 3:
+            re += pIm;
+            im -= pRe;
+            break;
+        default:
+            re += pRe;
+            im += pIm;
+    }
+    return {left.p * right.p, left.q * right.q, std::move(re), std::move(im)};
+}
+
+// num / (den 10^denShift) at the scale, truncated (error below one unit).
+Fixed quotientFixed(const BigInt& num, const BigInt& den, std::int64_t denShift,
+                    std::int64_t scale) {
+    const BigInt value =
+        scale >= denShift
+            ? BigInt::divMod(num.shiftedUp(static_cast<std::size_t>(scale - denShift)), den)
+                  .quotient
+            : BigInt::divMod(num, den.shiftedUp(static_cast<std::size_t>(denShift - scale)))
+                  .quotient;
+    return {value, scale, 1.0};
+}
+
+// exp(i x) - 1 = (cos x - 1) + i sin x for x = u / 10^position, |x| <= 2, by one binary splitting
+// of exp's series at i x. The terms are summed up to the first one below a tenth of a unit
+// after which every ratio is at most 1/2, so the terms left out stay below a fifth of a unit in
+// each part. The terms come in blocks whose products stay about twice the working length, each
+// block's sum and ratio divided out at the scale (one unit each) and the blocks chained from the
+// last by Fixed products, which carry the bounds.
+FixedComplex turnOfChunk(const DigitChunk& chunk, std::int64_t scale) {
+    const double log10X = log10Abs(chunk.digits) - static_cast<double>(chunk.position);
+    std::int64_t count = 1;  // terms 1 .. count - 1 are summed
+    for (double log10Term = 0;; ++count) {
+        log10Term += log10X - std::log10(static_cast<double>(count)) + 1e-12;
+        if (log10Term <= -static_cast<double>(scale) - 1 &&
+            log10X - std::log10(static_cast<double>(count + 1)) <= std::log10(0.5)) {
+            break;
+        }
+    }
+    const double budget = std::max<double>(2.0 * static_cast<double>(scale), 4000.0);
+    const double perTerm = log10Abs(chunk.digits) + std::log10(static_cast<double>(count)) +
+                           static_cast<double>(chunk.position) + 2;
+    const auto length = static_cast<std::int64_t>(std::max(8.0, budget / perTerm));
+    struct Block {
+        FixedComplex sum;
+        Fixed ratio;  // times i^quarters
+        std::int64_t quarters = 0;
+    };
+    std::vector<Block> blocks;
+    for (std::int64_t a = 1; a < count;) {
+        stopIfInterrupted();
+        const std::int64_t b = std::min(count, a + length);
+        const TurnSplit split = turnSplit(chunk.digits, chunk.position, a, b);
+        const std::int64_t shift = chunk.position * (b - a);
+        Block block{{quotientFixed(split.re, split.q, shift, scale),
+                     quotientFixed(split.im, split.q, shift, scale)},
+                    {},
+                    b - a};
+        if (b < count) {
+            block.ratio = quotientFixed(split.p, split.q, shift, scale);
+        }
+        blocks.push_back(std::move(block));
+        a = b;
+    }
+    FixedComplex total{wholeFixed(BigInt(0), scale), wholeFixed(BigInt(0), scale)};
+    for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
+        if (block == blocks.rbegin()) {
+            total = block->sum;
+            continue;
+        }
+        FixedComplex later = turnedByQuarters(
+            {multiply(block->ratio, total.re), multiply(block->ratio, total.im)}, block->quarters);
+        total = {add(block->sum.re, later.re), add(block->sum.im, later.im)};
+    }
+    total.re.error = roundedUp(total.re.error + 0.2);  // the terms left out
+    total.im.error = roundedUp(total.im.error + 0.2);
+    return total;
 }
 
 // The argument less k pi/2, with k mod 4.
@@ -80,7 +196,7 @@ double approximateAbs(const Decimal& m) {
 
 Reduced reduced(const Decimal& m, std::int64_t scale) {
     const double size = approximateAbs(m);
-    if (size <= kCosineFromSineLimit || (size <= 2 && isShort(m))) {
+    if (size <= kUnreducedLimit || (size <= 2 && isShort(m))) {
         return {fixedFromDecimal(m, scale), 0};
     }
     // k = floor(2m / pi + 1/2) from 20 digits beyond the point.
@@ -118,6 +234,25 @@ Fixed sinOrCos(const Decimal& m, std::int64_t scale, bool sine) {
     return quarter >= 2 ? negated(value) : value;
 }
 
+// sin and cos of the exact decimal at the scale together, from one reduction and one series.
+SinCos sinAndCos(const Decimal& m, std::int64_t scale) {
+    const Reduced r = reduced(m, scale);
+    SinCos rest = sinCosFixed(r.rest.value, r.rest.scale, Wanted::kBoth);
+    // Both are 1-Lipschitz: the reduced argument's error carries over as it is.
+    rest.sin.error = roundedUp(rest.sin.error + r.rest.error);
+    rest.cos.error = roundedUp(rest.cos.error + r.rest.error);
+    switch (r.quarter) {
+        case 1:  // sin(r + pi/2) = cos r, cos(r + pi/2) = -sin r
+            return {std::move(rest.cos), negated(std::move(rest.sin))};
+        case 2:
+            return {negated(std::move(rest.sin)), negated(std::move(rest.cos))};
+        case 3:
+            return {negated(std::move(rest.cos)), std::move(rest.sin)};
+        default:
+            return rest;
+    }
+}
+
 // Digits to add to the scale so that a result this small keeps its significant digits.
 std::int64_t missingDigits(const Fixed& value, std::int64_t digits) {
     const auto length = static_cast<std::int64_t>(value.value.digitCount());
@@ -136,6 +271,22 @@ Fixed sinOrCosSettled(const Decimal& m, std::int64_t digits, bool sine) {
         }
         scale += more;
         value = sinOrCos(m, scale, sine);
+    }
+    return value;
+}
+
+// sin and cos, each keeping its relative precision when near zero (as sinOrCosSettled).
+SinCos sinAndCosSettled(const Decimal& m, std::int64_t digits) {
+    std::int64_t scale = digits + kFunctionGuardDigits + std::max<std::int64_t>(0, -*m.magnitude());
+    SinCos value = sinAndCos(m, scale);
+    for (int retry = 0; retry < 3; ++retry) {
+        const std::int64_t more = std::max(missingDigits(value.sin, digits + kFunctionGuardDigits),
+                                           missingDigits(value.cos, digits + kFunctionGuardDigits));
+        if (more == 0) {
+            break;
+        }
+        scale += more;
+        value = sinAndCos(m, scale);
     }
     return value;
 }
@@ -176,11 +327,16 @@ SinCos sinCosFixed(const BigInt& x, std::int64_t scale, Wanted wanted) {
         Fixed value = trigSeries(chunks[0], scale, sine);
         return sine ? SinCos{std::move(value), {}} : SinCos{{}, std::move(value)};
     }
-    SinCos total = chunkSinCos(chunks[0], scale);
+    // Each chunk turns the point (cos, sin) by its angle: with c = cos - 1 and s = sin of the
+    // chunk, cos' = cos + (cos c - sin s) and sin' = sin + (sin c + cos s), where c and s are short
+    // numbers at the scale for the later chunks, which makes their products cheap.
+    FixedComplex first = turnOfChunk(chunks[0], scale);
+    SinCos total{std::move(first.im), add(wholeFixed(BigInt(1), scale), first.re)};
     for (std::size_t i = 1; i < chunks.size(); ++i) {
-        const SinCos piece = chunkSinCos(chunks[i], scale);
-        Fixed s = add(multiply(total.sin, piece.cos), multiply(total.cos, piece.sin));
-        Fixed c = subtract(multiply(total.cos, piece.cos), multiply(total.sin, piece.sin));
+        const FixedComplex turn = turnOfChunk(chunks[i], scale);
+        Fixed s = add(total.sin, add(multiply(total.sin, turn.re), multiply(total.cos, turn.im)));
+        Fixed c =
+            add(total.cos, subtract(multiply(total.cos, turn.re), multiply(total.sin, turn.im)));
         total = {std::move(s), std::move(c)};
     }
     return total;
@@ -199,10 +355,9 @@ Ball tan(const Ball& a, Precision p) {
         return Ball::fromInteger(0);
     }
     const Precision inner{p.digits + 2};
-    const Ball s =
-        widened(fixedBall(sinOrCosSettled(a.mid(), inner.digits, true), inner), a.radius(), inner);
-    const Ball c =
-        widened(fixedBall(sinOrCosSettled(a.mid(), inner.digits, false), inner), a.radius(), inner);
+    const SinCos sc = sinAndCosSettled(a.mid(), inner.digits);
+    const Ball s = widened(fixedBall(sc.sin, inner), a.radius(), inner);
+    const Ball c = widened(fixedBall(sc.cos, inner), a.radius(), inner);
     const std::optional<int> cosSign = c.sign();
     if (!cosSign || *cosSign == 0) {
         throw std::domain_error("tan where cos may be 0");

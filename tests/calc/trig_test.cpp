@@ -83,6 +83,28 @@ TEST(Trig, LongArgumentsHoldTheValue) {
         {30, 100, 1000});
 }
 
+// sin and cos come together from one series per chunk, and tan takes both from one reduction:
+// long arguments in each quarter of the turn, one whose first chunks are zero, and ones where
+// sin or cos nearly vanishes and the digits they lack are added.
+TEST(Trig, LongArgumentsInEachQuarterHoldTheValue) {
+    using testing::longDecimal;
+    testing::expectOracleValues(
+        {
+            {"tan", 0, {longDecimal("0.4487989505", 1200)}},
+            {"tan", 0, {longDecimal("2.1", 1200)}},
+            {"tan", 0, {longDecimal("-3.5", 1200)}},
+            {"tan", 0, {longDecimal("4.9", 1200)}},
+            {"tan", 0, {longDecimal("0.0000000012", 1200)}},
+            {"tan", 0, {longDecimal("3.14159265358979323846264338", 1200)}},
+            {"tan", 0, {longDecimal("1.57079632679489661923132169", 1200)}},
+            {"sin", 0, {longDecimal("0.0000000012", 1200)}},
+            {"sin", 0, {longDecimal("-1.99", 1200)}},
+            {"cos", 0, {longDecimal("0.79", 1200)}},
+            {"cos", 0, {longDecimal("1.57079632679489661923132169", 1200)}},
+        },
+        {30, 100, 1000});
+}
+
 TEST(Trig, WideArgumentsCoverTheirEnds) {
     testing::expectWideCasesCovered(
         {

@@ -89,10 +89,18 @@ Fixed lnOfLongDecimal(const Decimal& y, std::int64_t tens, std::int64_t scale) {
 Fixed expFixed(const BigInt& x, std::int64_t scale) {
     Fixed product = wholeFixed(BigInt(1), scale);
     bool first = true;
+    const BigInt one = BigInt::powerOfTen(static_cast<std::size_t>(scale));
     for (const DigitChunk& chunk : digitChunks(x, scale, kExpFirstChunk)) {
         Fixed factor = expOfChunk(chunk, scale);
-        product = first ? std::move(factor) : multiply(product, factor);
-        first = false;
+        if (first) {
+            product = std::move(factor);
+            first = false;
+            continue;
+        }
+        // product * exp(chunk) = product + product * (exp(chunk) - 1), where exp(chunk) - 1 is
+        // short at the scale for the later chunks (the same number, the same error bound).
+        const Fixed factorLessOne{factor.value - one, scale, factor.error};
+        product = add(product, multiply(product, factorLessOne));
     }
     return product;
 }

@@ -12,38 +12,29 @@ namespace kestrum::calc {
 namespace {
 
 // Products over the terms j in [a, b): P = p(a)...p(b-1), Q = q(a)...q(b-1) and T with
-// T / (Q * 10^(shift (b - a))) = sum over k in [a, b) of the ratios' products from a to k.
+// T / (Q * 10^(shift (b - a))) = sum over k in [a, b) of the ratios' products from a to k. P is
+// left zero unless wanted (the series' last block needs none).
 struct Split {
     BigInt p;
     BigInt q;
     BigInt t;
 };
 
-Split splitRange(const RatioSeries& s, std::int64_t a, std::int64_t b) {
+Split splitRange(const RatioSeries& s, std::int64_t a, std::int64_t b, bool wantP) {
     if (b - a == 1) {
         BigInt p = s.numerator(a);
         BigInt t = p;
         return {std::move(p), s.denominator(a), std::move(t)};
     }
     const std::int64_t m = a + (b - a) / 2;
-    Split left = splitRange(s, a, m);
-    Split right = splitRange(s, m, b);
+    Split left = splitRange(s, a, m, true);
+    Split right = splitRange(s, m, b, wantP);
     BigInt t = left.t * right.q;
     if (s.shift != 0) {
         t = t.shiftedUp(static_cast<std::size_t>(s.shift * (b - m)));
     }
     t += left.p * right.t;
-    return {left.p * right.p, left.q * right.q, std::move(t)};
-}
-
-// num / (den * 10^denShift) at the scale, truncated.
-BigInt quotientAtScale(const BigInt& num, const BigInt& den, std::int64_t denShift,
-                       std::int64_t scale) {
-    if (scale >= denShift) {
-        return BigInt::divMod(num.shiftedUp(static_cast<std::size_t>(scale - denShift)), den)
-            .quotient;
-    }
-    return BigInt::divMod(num, den.shiftedUp(static_cast<std::size_t>(denShift - scale))).quotient;
+    return {wantP ? left.p * right.p : BigInt(0), left.q * right.q, std::move(t)};
 }
 
 // The number of terms to sum: the first term left out is below a fifth of a unit and every
@@ -81,12 +72,12 @@ Fixed sumSeries(const RatioSeries& series, std::int64_t scale) {
                                static_cast<double>(series.shift) + 2;
         const auto length = static_cast<std::int64_t>(std::max(8.0, budget / perTerm));
         const std::int64_t b = std::min(count, a + length);
-        const Split split = splitRange(series, a, b);
+        const Split split = splitRange(series, a, b, b < count);
         const std::int64_t shift = series.shift * (b - a);
-        Fixed sum{quotientAtScale(split.t, split.q, shift, scale), scale, 1.0};
+        Fixed sum{quotientFixed(split.t, split.q, shift, scale)};
         Fixed ratio{};
         if (b < count) {
-            ratio = {quotientAtScale(split.p, split.q, shift, scale), scale, 1.0};
+            ratio = quotientFixed(split.p, split.q, shift, scale);
         }
         blocks.push_back({std::move(sum), std::move(ratio)});
         a = b;
@@ -99,6 +90,34 @@ Fixed sumSeries(const RatioSeries& series, std::int64_t scale) {
     total = add(total, wholeFixed(BigInt(1), scale));
     total.error = roundedUp(total.error + 0.5);  // the terms left out
     return total;
+}
+
+Fixed quotientFixed(const BigInt& num, const BigInt& den, std::int64_t denShift,
+                    std::int64_t scale) {
+    // R = N / (D 10^e) in units of the scale. Dropping the k low digits of N and D (truncated
+    // toward zero: N = N' 10^k + n, D = D' 10^k + d with |n|, |d| < 10^k) moves N / D by
+    // |n D' - N' d| / |D D'| <= (10^k / |D|) (1 + |N'| / |D'|), so R by at most
+    // 10^(k - digits(D) + 1) (10^-e + |N'| / (|D'| 10^e)) units. k is chosen to keep that below
+    // about a hundredth of a unit, and the division works on the shortened numbers.
+    const std::int64_t e = denShift - scale;
+    const auto denDigits = static_cast<std::int64_t>(den.digitCount());
+    const double log10R = log10Abs(num) - log10Abs(den) - static_cast<double>(e);
+    const double kept = std::max(static_cast<double>(-e), log10R + 1) + 3;
+    const auto k = std::max<std::int64_t>(
+        0, std::min(denDigits - 3, denDigits - static_cast<std::int64_t>(std::ceil(kept))));
+    const BigInt shortNum = num.shiftedDown(static_cast<std::size_t>(k));
+    const BigInt shortDen = den.shiftedDown(static_cast<std::size_t>(k));
+    double dropped = 0;
+    if (k > 0) {
+        const double log10Unit = static_cast<double>(k - denDigits + 1 - e);
+        const double log10Ratio = log10Abs(shortNum) - log10Abs(shortDen) + 1e-9;
+        dropped = std::pow(10.0, log10Unit) + std::pow(10.0, log10Unit + log10Ratio);
+    }
+    const BigInt value =
+        e >= 0
+            ? BigInt::divMod(shortNum.shiftedDown(static_cast<std::size_t>(e)), shortDen).quotient
+            : BigInt::divMod(shortNum.shiftedUp(static_cast<std::size_t>(-e)), shortDen).quotient;
+    return {value, scale, roundedUp(1 + dropped)};
 }
 
 std::vector<DigitChunk> digitChunks(const BigInt& x, std::int64_t scale, std::int64_t first) {

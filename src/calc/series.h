@@ -28,6 +28,11 @@ struct RatioSeries {
 // The sum at the scale, its error bound covering the terms left out.
 Fixed sumSeries(const RatioSeries& series, std::int64_t scale);
 
+// num / (den 10^denShift) at the scale for den != 0, truncated; the division works on as many of
+// the numbers' leading digits as the scale needs (error bound about a unit).
+Fixed quotientFixed(const BigInt& num, const BigInt& den, std::int64_t denShift,
+                    std::int64_t scale);
+
 // A piece of a fixed-point number: digits / 10^position.
 struct DigitChunk {
     BigInt digits;

@@ -70,7 +70,7 @@ FixedComplex turnedByQuarters(FixedComplex z, std::int64_t n) {
 // Products over the terms j in [a, b) of exp's series at i u / 10^shift, whose ratios are
 // i u / (j 10^shift): P = u^(b - a) (the ratios' product is i^(b - a) P / (Q 10^(shift (b - a)))),
 // Q = a (a + 1) ... (b - 1), and re + i im = T with T / (Q 10^(shift (b - a))) = the sum over k in
-// [a, b) of the ratios' products from a to k.
+// [a, b) of the ratios' products from a to k. P is left zero unless wanted.
 struct TurnSplit {
     BigInt p;
     BigInt q;
@@ -78,13 +78,14 @@ struct TurnSplit {
     BigInt im;
 };
 
-TurnSplit turnSplit(const BigInt& u, std::int64_t shift, std::int64_t a, std::int64_t b) {
+TurnSplit turnSplit(const BigInt& u, std::int64_t shift, std::int64_t a, std::int64_t b,
+                    bool wantP) {
     if (b - a == 1) {
         return {u, BigInt(a), BigInt(0), u};
     }
     const std::int64_t m = a + (b - a) / 2;
-    TurnSplit left = turnSplit(u, shift, a, m);
-    TurnSplit right = turnSplit(u, shift, m, b);
+    TurnSplit left = turnSplit(u, shift, a, m, true);
+    TurnSplit right = turnSplit(u, shift, m, b, wantP);
     const auto zeros = static_cast<std::size_t>(shift * (b - m));
     BigInt re = (left.re * right.q).shiftedUp(zeros);
     BigInt im = (left.im * right.q).shiftedUp(zeros);
@@ -108,19 +109,7 @@ TurnSplit turnSplit(const BigInt& u, std::int64_t shift, std::int64_t a, std::in
             re += pRe;
             im += pIm;
     }
-    return {left.p * right.p, left.q * right.q, std::move(re), std::move(im)};
-}
-
-// num / (den 10^denShift) at the scale, truncated (error below one unit).
-Fixed quotientFixed(const BigInt& num, const BigInt& den, std::int64_t denShift,
-                    std::int64_t scale) {
-    const BigInt value =
-        scale >= denShift
-            ? BigInt::divMod(num.shiftedUp(static_cast<std::size_t>(scale - denShift)), den)
-                  .quotient
-            : BigInt::divMod(num, den.shiftedUp(static_cast<std::size_t>(denShift - scale)))
-                  .quotient;
-    return {value, scale, 1.0};
+    return {wantP ? left.p * right.p : BigInt(0), left.q * right.q, std::move(re), std::move(im)};
 }
 
 // exp(i x) - 1 = (cos x - 1) + i sin x for x = u / 10^position, |x| <= 2, by one binary splitting
@@ -152,7 +141,7 @@ FixedComplex turnOfChunk(const DigitChunk& chunk, std::int64_t scale) {
     for (std::int64_t a = 1; a < count;) {
         stopIfInterrupted();
         const std::int64_t b = std::min(count, a + length);
-        const TurnSplit split = turnSplit(chunk.digits, chunk.position, a, b);
+        const TurnSplit split = turnSplit(chunk.digits, chunk.position, a, b, b < count);
         const std::int64_t shift = chunk.position * (b - a);
         Block block{{quotientFixed(split.re, split.q, shift, scale),
                      quotientFixed(split.im, split.q, shift, scale)},

@@ -76,6 +76,24 @@ TEST(ExpLn, LongArgumentsHoldTheValue) {
         {30, 100, 1000});
 }
 
+// ln's last step corrects to the fourth order from a quarter of the digits, exp joins its chunks
+// as product + product * (exp(chunk) - 1): both ends of ln's reduced range, a value just off 1,
+// and precisions where the iteration has from one to several levels before the last step.
+TEST(ExpLn, LongArgumentsAtEveryLevelOfTheIteration) {
+    using testing::longDecimal;
+    testing::expectOracleValues(
+        {
+            {"ln", 0, {longDecimal("0.3162", 1200)}},
+            {"ln", 0, {longDecimal("3.1622", 1200)}},
+            {"ln", 0, {longDecimal("3.14159265358979", 1200)}},
+            {"ln", 0, {longDecimal("1.000001", 1200)}},
+            {"ln", 0, {longDecimal("0.000000789", 1200)}},
+            {"exp", 0, {longDecimal("1.4142135623", 1200)}},
+            {"exp", 0, {longDecimal("-0.0000001", 1200)}},
+        },
+        {5, 20, 60, 400, 1000});
+}
+
 // A ball argument: the result holds the function at both ends.
 TEST(ExpLn, WideArgumentsCoverTheirEnds) {
     testing::expectWideCasesCovered(

@@ -60,12 +60,28 @@ Fixed rescaled(const Fixed& x, std::int64_t scale) {
     return {x.value.shiftedDown(toSize(x.scale - scale)), scale, roundedUp(x.error * factor + 1)};
 }
 
-// |ab - AB| <= |a| eB + |b| eA + eA eB in units, plus one for the truncation.
+// |ab - AB| <= |a| eB + |b| eA + eA eB in units, plus one for the truncation. Against a short
+// factor the other one's low digits do not count: with |b| < 10^(db - scale), dropping the k low
+// digits of a (truncated toward zero) moves the product by under 10^(k + db - scale) units, so
+// each factor loses as many digits as keeps that at a hundredth of a unit.
 Fixed multiply(const Fixed& a, const Fixed& b) {
     const double ulp = std::pow(10.0, -static_cast<double>(a.scale));
-    const double error =
+    double error =
         magnitudeAbove(a) * b.error + magnitudeAbove(b) * a.error + a.error * b.error * ulp + 1;
-    return {(a.value * b.value).shiftedDown(toSize(a.scale)), a.scale, roundedUp(error)};
+    const auto da = static_cast<std::int64_t>(a.value.digitCount());
+    const auto db = static_cast<std::int64_t>(b.value.digitCount());
+    const std::int64_t dropA = std::max<std::int64_t>(0, a.scale - db - 2);
+    const std::int64_t dropB = std::max<std::int64_t>(0, a.scale - da - 2);
+    if (dropA + dropB == 0 || dropA + dropB > a.scale) {
+        return {(a.value * b.value).shiftedDown(toSize(a.scale)), a.scale, roundedUp(error)};
+    }
+    // |a b - a' b'| <= |a - a'| |b| + |a'| |b - b'|, |a'| <= |a|
+    const auto droppedUnits = [&a](std::int64_t drop, std::int64_t otherDigits) {
+        return drop == 0 ? 0.0 : std::pow(10.0, static_cast<double>(drop + otherDigits - a.scale));
+    };
+    error += droppedUnits(dropA, db) + droppedUnits(dropB, da);
+    const BigInt product = a.value.shiftedDown(toSize(dropA)) * b.value.shiftedDown(toSize(dropB));
+    return {product.shiftedDown(toSize(a.scale - dropA - dropB)), a.scale, roundedUp(error)};
 }
 
 // |a/b - A/B| <= (eA + |a/b| eB) / (|B| - eB) in units, plus one for the truncation.

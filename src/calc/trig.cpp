@@ -4,6 +4,7 @@
 // theorems.
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -67,31 +68,50 @@ FixedComplex turnedByQuarters(FixedComplex z, std::int64_t n) {
     }
 }
 
+// The powers u^k the splitting asks for: its halves have at most two lengths per level, so
+// each power is made once from two smaller ones (the map keeps references stable).
+class PowerCache {
+  public:
+    explicit PowerCache(const BigInt& u) : u_(u) {}
+
+    const BigInt& power(std::int64_t k) {
+        const auto found = powers_.find(k);
+        if (found != powers_.end()) {
+            return found->second;
+        }
+        BigInt value = k == 1 ? u_ : power(k / 2) * power(k - k / 2);
+        return powers_.emplace(k, std::move(value)).first->second;
+    }
+
+  private:
+    const BigInt& u_;
+    std::map<std::int64_t, BigInt> powers_;
+};
+
 // Products over the terms j in [a, b) of exp's series at i u / 10^shift, whose ratios are
-// i u / (j 10^shift): P = u^(b - a) (the ratios' product is i^(b - a) P / (Q 10^(shift (b - a)))),
-// Q = a (a + 1) ... (b - 1), and re + i im = T with T / (Q 10^(shift (b - a))) = the sum over k in
-// [a, b) of the ratios' products from a to k. P is left zero unless wanted.
+// i u / (j 10^shift), so that their product is i^(b - a) u^(b - a) / (Q 10^(shift (b - a))):
+// Q = a (a + 1) ... (b - 1), and re + i im = T with T / (Q 10^(shift (b - a))) = the sum over k
+// in [a, b) of the ratios' products from a to k.
 struct TurnSplit {
-    BigInt p;
     BigInt q;
     BigInt re;
     BigInt im;
 };
 
-TurnSplit turnSplit(const BigInt& u, std::int64_t shift, std::int64_t a, std::int64_t b,
-                    bool wantP) {
+TurnSplit turnSplit(PowerCache& u, std::int64_t shift, std::int64_t a, std::int64_t b) {
     if (b - a == 1) {
-        return {u, BigInt(a), BigInt(0), u};
+        return {BigInt(a), BigInt(0), u.power(1)};
     }
     const std::int64_t m = a + (b - a) / 2;
-    TurnSplit left = turnSplit(u, shift, a, m, true);
-    TurnSplit right = turnSplit(u, shift, m, b, wantP);
+    TurnSplit left = turnSplit(u, shift, a, m);
+    TurnSplit right = turnSplit(u, shift, m, b);
     const auto zeros = static_cast<std::size_t>(shift * (b - m));
     BigInt re = (left.re * right.q).shiftedUp(zeros);
     BigInt im = (left.im * right.q).shiftedUp(zeros);
     // + i^(m - a) P_left T_right
-    BigInt pRe = left.p * right.re;
-    BigInt pIm = left.p * right.im;
+    const BigInt& leftPower = u.power(m - a);
+    BigInt pRe = leftPower * right.re;
+    BigInt pIm = leftPower * right.im;
     switch ((m - a) % 4) {
         case 1:
             re -= pIm;
@@ -109,7 +129,7 @@ TurnSplit turnSplit(const BigInt& u, std::int64_t shift, std::int64_t a, std::in
             re += pRe;
             im += pIm;
     }
-    return {wantP ? left.p * right.p : BigInt(0), left.q * right.q, std::move(re), std::move(im)};
+    return {left.q * right.q, std::move(re), std::move(im)};
 }
 
 // exp(i x) - 1 = (cos x - 1) + i sin x for x = u / 10^position, |x| <= 2, by one binary splitting
@@ -138,17 +158,18 @@ FixedComplex turnOfChunk(const DigitChunk& chunk, std::int64_t scale) {
         std::int64_t quarters = 0;
     };
     std::vector<Block> blocks;
+    PowerCache powers(chunk.digits);
     for (std::int64_t a = 1; a < count;) {
         stopIfInterrupted();
         const std::int64_t b = std::min(count, a + length);
-        const TurnSplit split = turnSplit(chunk.digits, chunk.position, a, b, b < count);
+        const TurnSplit split = turnSplit(powers, chunk.position, a, b);
         const std::int64_t shift = chunk.position * (b - a);
         Block block{{quotientFixed(split.re, split.q, shift, scale),
                      quotientFixed(split.im, split.q, shift, scale)},
                     {},
                     b - a};
         if (b < count) {
-            block.ratio = quotientFixed(split.p, split.q, shift, scale);
+            block.ratio = quotientFixed(powers.power(b - a), split.q, shift, scale);
         }
         blocks.push_back(std::move(block));
         a = b;

@@ -26,6 +26,15 @@ Split splitRange(const RatioSeries& s, std::int64_t a, std::int64_t b, bool want
         BigInt t = p;
         return {std::move(p), s.denominator(a), std::move(t)};
     }
+    if (b - a == 2) {
+        // p(a) / q(a) + p(a) p(a + 1) / (q(a) q(a + 1)), over the common 10^(2 shift)
+        const BigInt first = s.numerator(a);
+        const BigInt second = s.numerator(a + 1);
+        const BigInt nextQ = s.denominator(a + 1);
+        BigInt p = first * second;
+        BigInt t = (first * nextQ).shiftedUp(static_cast<std::size_t>(s.shift)) + p;
+        return {std::move(p), s.denominator(a) * nextQ, std::move(t)};
+    }
     const std::int64_t m = a + (b - a) / 2;
     Split left = splitRange(s, a, m, true);
     Split right = splitRange(s, m, b, wantP);

@@ -102,6 +102,13 @@ TurnSplit turnSplit(PowerCache& u, std::int64_t shift, std::int64_t a, std::int6
     if (b - a == 1) {
         return {BigInt(a), BigInt(0), u.power(1)};
     }
+    if (b - a == 2) {
+        // i u / (a 10^shift) + (i u)^2 / (a (a + 1) 10^(2 shift))
+        return {BigInt(a * (a + 1)), -u.power(2),
+                u.power(1)
+                    .timesWord(static_cast<std::uint64_t>(a + 1))
+                    .shiftedUp(static_cast<std::size_t>(shift))};
+    }
     const std::int64_t m = a + (b - a) / 2;
     TurnSplit left = turnSplit(u, shift, a, m);
     TurnSplit right = turnSplit(u, shift, m, b);

@@ -18,7 +18,7 @@ namespace kestrum::calc {
 
 namespace {
 
-constexpr std::int64_t kTrigFirstChunk = 6;
+constexpr std::int64_t kTrigFirstChunk = 12;
 
 // Arguments up to this size are summed as they are, without taking out multiples of pi/2.
 constexpr double kUnreducedLimit = 0.8;

@@ -105,6 +105,21 @@ TEST(Trig, LongArgumentsInEachQuarterHoldTheValue) {
         {30, 100, 1000});
 }
 
+// Up to 2 an argument with at most 12 decimals is summed as it is (one chunk); one more decimal
+// sends it through the reduction by pi/2 and the chunks.
+TEST(Trig, ArgumentsEachSideOfTheReductionThreshold) {
+    testing::expectOracleValues(
+        {
+            {"sin", 0, {"1.999999999999"}},
+            {"sin", 0, {"1.9999999999999"}},
+            {"cos", 0, {"-1.234567890123"}},
+            {"cos", 0, {"-1.2345678901234"}},
+            {"tan", 0, {"0.800000000001"}},
+            {"tan", 0, {"0.8000000000001"}},
+        },
+        {30, 100, 1000});
+}
+
 TEST(Trig, WideArgumentsCoverTheirEnds) {
     testing::expectWideCasesCovered(
         {

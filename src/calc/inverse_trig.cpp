@@ -17,7 +17,7 @@ namespace kestrum::calc {
 
 namespace {
 
-constexpr std::int64_t kAtanFirstChunk = 3;
+constexpr std::int64_t kAtanFirstChunk = 2;
 constexpr std::size_t kShortRatioDigits = 8;
 
 // atan(a/b) = ab/(a^2 + b^2) * sum of terms with ratio 2j a^2 / ((2j + 1)(a^2 + b^2)), which
@@ -50,8 +50,8 @@ Fixed atanOfShortRatio(const BigInt& a, const BigInt& b, std::int64_t scale) {
     return subtract(quarterPi, atanAccelerated(b - a, b + a, scale));
 }
 
-// atan(u / 10^position) for |u| / 10^position <= 10^-3: x * sum of terms with ratio
-// -(2j - 1) x^2 / (2j + 1).
+// atan(u / 10^position) for |u| / 10^position <= 0.1 (a chunk after the first turn): x * sum of
+// terms with ratio -(2j - 1) x^2 / (2j + 1), each below x^2 <= 1/100.
 Fixed atanOfSmallChunk(const DigitChunk& chunk, std::int64_t scale) {
     const BigInt square = chunk.digits * chunk.digits;
     const double log10X2 = 2 * (log10Abs(chunk.digits) - static_cast<double>(chunk.position));
@@ -97,7 +97,7 @@ BigInt shortQuotient(const BigInt& y, const BigInt& x, std::int64_t position, st
 
 }  // namespace
 
-// The point is turned back by atan(h) for h = y / x cut to 3, 6, 12, ... digits:
+// The point is turned back by atan(h) for h = y / x cut to 2, 4, 8, ... digits:
 // (x, y) -> (x + h y, y - h x) keeps the angle less atan(h) and needs products by the short h
 // only. Once h takes all the digits, what is left of the angle is at most |y| / x, and the
 // points' errors move it by at most (ex + ey) / x.

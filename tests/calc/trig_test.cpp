@@ -120,6 +120,22 @@ TEST(Trig, ArgumentsEachSideOfTheReductionThreshold) {
         {30, 100, 1000});
 }
 
+// The first turn takes two digits of the ratio: heads each side of 0.42, where it turns to
+// pi/4 less the angle, and a zero head.
+TEST(Trig, LongRatiosEachSideOfTheFirstTurn) {
+    using testing::longDecimal;
+    testing::expectOracleValues(
+        {
+            {"atan", 0, {longDecimal("0.41", 1200)}},
+            {"atan", 0, {longDecimal("0.42", 1200)}},
+            {"atan", 0, {longDecimal("0.0099", 1200)}},
+            {"atan", 0, {longDecimal("0.01", 1200)}},
+            {"asin", 0, {longDecimal("0.38", 1200)}},
+            {"acos", 0, {longDecimal("0.91", 1200)}},
+        },
+        {30, 100, 1000});
+}
+
 TEST(Trig, WideArgumentsCoverTheirEnds) {
     testing::expectWideCasesCovered(
         {

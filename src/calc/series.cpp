@@ -118,7 +118,7 @@ Fixed quotientFixed(const BigInt& num, const BigInt& den, std::int64_t denShift,
     const BigInt shortDen = den.shiftedDown(static_cast<std::size_t>(k));
     double dropped = 0;
     if (k > 0) {
-        const double log10Unit = static_cast<double>(k - denDigits + 1 - e);
+        const auto log10Unit = static_cast<double>(k - denDigits + 1 - e);
         const double log10Ratio = log10Abs(shortNum) - log10Abs(shortDen) + 1e-9;
         dropped = std::pow(10.0, log10Unit) + std::pow(10.0, log10Unit + log10Ratio);
     }

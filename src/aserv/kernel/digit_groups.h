@@ -139,24 +139,8 @@ inline Limb parseLimb(const char16_t* p) {
            static_cast<Limb>(p[17] - u'0');
 }
 
-// Writes v < 10^18 as exactly 18 digits, with leading zeros: the top two digits, then two groups
-// of eight. Builds with narrow words take the groups from v's halves by 10^9.
-inline void formatLimb(char16_t* out, Limb v) {
-    std::uint32_t top = 0;
-    std::uint32_t middle = 0;
-    std::uint32_t low = 0;
-    if constexpr (kNarrowWords) {
-        const LimbHalves halves = cutHalves(v);
-        top = halves.high / 10'000'000;
-        const std::uint32_t lowLead = halves.low / 100'000'000;
-        middle = (halves.high - top * 10'000'000) * 10 + lowLead;
-        low = halves.low - lowLead * 100'000'000;
-    } else {
-        const Limb high = v / 100'000'000;
-        top = static_cast<std::uint32_t>(high / 100'000'000);
-        middle = static_cast<std::uint32_t>(high - Limb{top} * 100'000'000);
-        low = static_cast<std::uint32_t>(v - high * 100'000'000);
-    }
+// Writes the 18 digits given as the top two, then two groups of eight.
+inline void writeGroups(char16_t* out, std::uint32_t top, std::uint32_t middle, std::uint32_t low) {
     groups::write2(out, top);
 #if defined(__SSE2__)
     groups::write16(out + 2, middle, low);
@@ -164,6 +148,27 @@ inline void formatLimb(char16_t* out, Limb v) {
     groups::write8(out + 2, middle);
     groups::write8(out + 10, low);
 #endif
+}
+
+// Writes halves.high * 10^9 + halves.low as exactly 18 digits, with leading zeros.
+inline void formatHalves(char16_t* out, LimbHalves halves) {
+    const std::uint32_t top = halves.high / 10'000'000;
+    const std::uint32_t lowLead = halves.low / 100'000'000;
+    writeGroups(out, top, (halves.high - top * 10'000'000) * 10 + lowLead,
+                halves.low - lowLead * 100'000'000);
+}
+
+// Writes v < 10^18 as exactly 18 digits, with leading zeros. Builds with narrow words take the
+// groups from v's halves by 10^9.
+inline void formatLimb(char16_t* out, Limb v) {
+    if constexpr (kNarrowWords) {
+        formatHalves(out, cutHalves(v));
+    } else {
+        const Limb high = v / 100'000'000;
+        const auto top = static_cast<std::uint32_t>(high / 100'000'000);
+        writeGroups(out, top, static_cast<std::uint32_t>(high - Limb{top} * 100'000'000),
+                    static_cast<std::uint32_t>(v - high * 100'000'000));
+    }
 }
 
 }  // namespace kestrum::aserv::kernel::detail

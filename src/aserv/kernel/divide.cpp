@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "divide_halves.h"
 #include "limb_buffer.h"
 #include "limb_ops.h"
 #include "multiply.h"
@@ -13,6 +14,10 @@ namespace {
 // when a's top nb limbs are below b: q[0..na-nb) gets the quotient, a[0..nb) the remainder and
 // the limbs above it are cleared.
 void divideSchool(Limb* q, Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    if constexpr (kNarrowWords) {
+        divideNormalisedByHalves(q, a, na, b, nb);
+        return;
+    }
     const Limb v1 = b[nb - 1];
     const Limb v2 = b[nb - 2];
     const Divisor top(v1);
@@ -140,6 +145,10 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     if (nb > 2 * keep) {
         return divideByTruncation(a, na, b, nb, keep);
     }
+    const bool school = nb < kDivideThreshold || quotientLimbs < kDivideThreshold;
+    if (kNarrowWords && school) {
+        return divideByHalves(a, na, b, nb);
+    }
     // Scale both operands so that the divisor's top limb is at least half the base; the
     // remainder is scaled back at the end.
     const Limb scale = kBase / (b[nb - 1] + 1);
@@ -153,7 +162,7 @@ LimbQuotient divideLimbs(const Limb* a, std::size_t na, const Limb* b, std::size
     LimbQuotient result;
     result.quotient.assign(quotientLimbs, 0);
     Limb* q = result.quotient.data();
-    if (nb < kDivideThreshold || quotientLimbs < kDivideThreshold) {
+    if (school) {
         divideSchool(q, work.data(), na + 1, divisor.data(), nb);
     } else {
         // The quotient from the top down in blocks of nb limbs, each from one recursive

@@ -124,5 +124,30 @@ TEST(KernelShortDivision, LongestDividends) {
     }
 }
 
+// Divisors where the quotient estimate of 32-bit builds changes form: remainders whose low
+// 32-bit word has its top bit set (divisors past 2^31 and 2^32), the half base 10^9 either side,
+// and the largest divisors, whose remainders reach 2^59; dividends that keep every quotient half
+// at 10^9 - 1 or at 0 put the estimate next to a whole number.
+TEST(KernelShortDivision, DivisorsAtTheEstimateBoundaries) {
+    OperandMaker maker(44);
+    const char* divisors[] = {"2147483647",         "2147483648",         "2147483649",
+                              "4294967295",         "4294967296",         "4294967297",
+                              "999999999",          "1000000000",         "1000000001",
+                              "6442450943",         "576460752303423487", "576460752303423488",
+                              "999999999999999989", "500000000000000000", "500000000000000001"};
+    for (const char* divisor : divisors) {
+        const std::u16string b = text(divisor);
+        const std::u16string dividends[] = {maker.any(200),
+                                            std::u16string(200, u'9'),
+                                            b + std::u16string(60, u'0'),
+                                            b + std::u16string(59, u'0') + u"1",
+                                            referenceSubtract(b + std::u16string(60, u'0'), u"1"),
+                                            referenceMultiply(b, std::u16string(60, u'9'))};
+        for (const std::u16string& a : dividends) {
+            checkAgainstReference(a, b);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrum::aserv::kernel::testing

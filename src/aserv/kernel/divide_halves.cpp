@@ -9,19 +9,6 @@ namespace {
 
 constexpr Half kHalfRadix = 1'000'000'000;
 
-// (hi * 2^32 + lo) / d for hi < d, the remainder in rem: one divl on 32-bit x86.
-Half divideWord(Half hi, Half lo, Half d, Half& rem) {
-#if defined(__i386__)
-    Half quotient = 0;
-    asm("divl %4" : "=a"(quotient), "=d"(rem) : "a"(lo), "d"(hi), "rm"(d) : "cc");
-    return quotient;
-#else
-    const std::uint64_t n = (std::uint64_t{hi} << 32) | lo;
-    rem = static_cast<Half>(n % d);
-    return static_cast<Half>(n / d);
-#endif
-}
-
 // Products a * m for a fixed m < 10^9 and halves a < 10^9 split into base-10^9 digits with one
 // high product (after Shoup): with m' = floor(m * 2^32 / 10^9), floor(a * m' / 2^32) falls short
 // of the high digit by at most one, so the low digit computed from it lies in [0, 2 * 10^9),

@@ -38,7 +38,8 @@ std::uint64_t wordOf(std::u16string_view digits) {
 }
 
 void wordToText(std::uint64_t v, std::u16string& out) {
-    const std::array<Limb, 2> limbs = {v % detail::kBase, v / detail::kBase};
+    const detail::LimbPair split = detail::splitWord(v);
+    const std::array<Limb, 2> limbs = {split.low, split.high};
     detail::limbsToText(limbs.data(), limbs.size(), out);
 }
 
@@ -152,9 +153,9 @@ Division divideMagnitudes(std::u16string_view a, std::u16string_view b) {
         return {u"0", canonical(a)};
     }
     if (a.size() <= kWordDigits) {
-        const std::uint64_t x = wordOf(a);
-        const std::uint64_t y = wordOf(b);
-        return {wordToText(x / y), wordToText(x % y)};
+        std::uint64_t remainder = 0;
+        const std::uint64_t quotient = detail::divideValues(wordOf(a), wordOf(b), remainder);
+        return {wordToText(quotient), wordToText(remainder)};
     }
     if (b.size() <= detail::kLimbDigits) {
         detail::TextQuotient d = detail::divideTextByLimb(a, wordOf(b));

@@ -226,6 +226,40 @@ inline constexpr long long kInverseOfHalfBase = 2'305'843'009;
 // (x / 2^9) / 5^9 and the product's error stays below 2^50 / 5^9 for x >> 9 < 2^29.
 inline constexpr long long kExactInverse = 576'460'753;
 
+// (hi * 2^32 + lo) / d for hi < d, the remainder in rem: one divl on 32-bit x86.
+inline std::uint32_t divideWord(std::uint32_t hi, std::uint32_t lo, std::uint32_t d,
+                                std::uint32_t& rem) {
+#if defined(__i386__)
+    std::uint32_t quotient = 0;
+    asm("divl %4" : "=a"(quotient), "=d"(rem) : "a"(lo), "d"(hi), "rm"(d) : "cc");
+    return quotient;
+#else
+    const std::uint64_t n = (std::uint64_t{hi} << 32) | lo;
+    rem = static_cast<std::uint32_t>(n % d);
+    return static_cast<std::uint32_t>(n / d);
+#endif
+}
+
+// x / y with the remainder, for y != 0. Narrow words divide by a y of one 32-bit word in two
+// divl steps and take the remainder of a longer y from one product, where the plain operators
+// would each call a library routine.
+inline std::uint64_t divideValues(std::uint64_t x, std::uint64_t y, std::uint64_t& remainder) {
+    if constexpr (kNarrowWords) {
+        if (y >> 32 == 0) {
+            const auto d = static_cast<std::uint32_t>(y);
+            const auto upper = static_cast<std::uint32_t>(x >> 32);
+            std::uint32_t rem = upper % d;
+            const std::uint64_t high = upper / d;
+            const std::uint32_t low = divideWord(rem, static_cast<std::uint32_t>(x), d, rem);
+            remainder = rem;
+            return (high << 32) | low;
+        }
+    }
+    const std::uint64_t q = x / y;
+    remainder = x - q * y;
+    return q;
+}
+
 struct LimbHalves {
     std::uint32_t high;  // v / 10^9
     std::uint32_t low;   // v % 10^9
@@ -287,6 +321,22 @@ struct LimbPair {
     Limb high;
     Limb low;
 };
+
+// Any 64-bit value as high * 10^18 + low (high at most 18). Narrow words estimate high from the
+// upper word, with 232830644 just above 10^18 / 2^32: the estimate is at most one short.
+constexpr LimbPair splitWord(std::uint64_t v) {
+    if constexpr (kNarrowWords) {
+        Limb high = static_cast<std::uint32_t>(v >> 32) / 232'830'644U;
+        Limb low = v - high * kBase;
+        if (low >= kBase) {
+            ++high;
+            low -= kBase;
+        }
+        return {high, low};
+    } else {
+        return {v / kBase, v % kBase};
+    }
+}
 
 // Products a * m for a fixed multiplier m < 10^18 and limbs a < 10^18, split into base-10^18
 // digits without a division (after Shoup): with m' = floor(m * 2^64 / 10^18), the estimate

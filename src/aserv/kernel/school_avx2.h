@@ -16,8 +16,9 @@ namespace kestrum::aserv::kernel::detail {
 // The longest shorter operand the four-lane schoolbook takes; the longer one may have any length.
 inline constexpr std::size_t kAvx2SchoolLimbs = 32;
 
-// Below this many limbs in the shorter operand the column sums are faster.
-inline constexpr std::size_t kAvx2SchoolShortest = 8;
+// Below this many limbs in the shorter operand the column sums are faster. With narrow words they
+// build each product from four 32-bit ones, and the vector form is faster from three limbs on.
+inline constexpr std::size_t kAvx2SchoolShortest = kNarrowWords ? 3 : 8;
 
 // Whether this build on this CPU runs the four-lane schoolbook: the CPU has AVX2 and the system
 // keeps the vector registers' upper halves (CPUID and XGETBV, through __builtin_cpu_supports).

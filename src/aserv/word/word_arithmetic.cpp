@@ -25,7 +25,8 @@ int compareSigned(const WordOperand& x, const WordOperand& y) {
 
 // The canonical text of a word value, "-" in front when `negative` (even for zero).
 void writeWord(bool negative, std::uint64_t value, Text& out) {
-    writeWordResult(negative, value / kernel::detail::kBase, value % kernel::detail::kBase, out);
+    const kernel::detail::LimbPair split = kernel::detail::splitWord(value);
+    writeWordResult(negative, split.high, split.low, out);
 }
 
 bool readBoth(TextView a1, TextView a2, WordOperand& x, WordOperand& y) {
@@ -148,8 +149,9 @@ bool divideWords(TextView a1, TextView a2, Text& m, Text& r, std::int16_t& er) {
         return false;
     }
     const bool negative = dividend.negative != divisor.negative;
-    const std::uint64_t quotient = dividend.value / divisor.value;
-    const std::uint64_t remainder = dividend.value % divisor.value;
+    std::uint64_t remainder = 0;
+    const std::uint64_t quotient =
+        kernel::detail::divideValues(dividend.value, divisor.value, remainder);
     writeWord(negative && quotient != 0, quotient, m);
     writeWord(negative && remainder != 0, remainder, r);
     return true;

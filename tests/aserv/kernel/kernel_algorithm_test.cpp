@@ -81,7 +81,7 @@ std::u16string ninesProduct(std::size_t n, std::size_t m) {
 TEST(KernelAlgorithms, MultiplicationThresholds) {
     OperandMaker maker(31);
     for (const std::size_t threshold :
-         {detail::karatsubaThreshold(), detail::kTransformThreshold}) {
+         {detail::kAvx2SchoolShortest, detail::karatsubaThreshold(), detail::kTransformThreshold}) {
         for (const std::size_t limbs : {threshold - 1, threshold, threshold + 1}) {
             for (const std::size_t lb : lengthsOf(limbs)) {
                 checkProduct(maker.any(lb), maker.any(lb));

@@ -187,5 +187,44 @@ TEST(KernelDoubleWord, LimbsCutIntoHalvesByTheHalfBase) {
     }
 }
 
+// Values built as high * 10^18 + low from the parts they must split into: every high digit with
+// the lowest and highest low parts, where the estimate from the upper word falls short, and the
+// largest 64-bit value.
+TEST(KernelDoubleWord, SplitWordByTheBase) {
+    constexpr std::uint64_t kBase = detail::kBase;
+    for (std::uint64_t high = 0; high <= 18; ++high) {
+        const std::uint64_t room = high == 18 ? kMax - 18 * kBase : kBase - 1;
+        for (const std::uint64_t low : {std::uint64_t{0}, std::uint64_t{1}, room / 2, room}) {
+            const detail::LimbPair split = detail::splitWord(high * kBase + low);
+            EXPECT_EQ(split.high, high) << high << " " << low;
+            EXPECT_EQ(split.low, low) << high << " " << low;
+        }
+    }
+}
+
+// Dividends built as q * y + r: divisors of one 32-bit word (two word divisions) with quotients
+// past 2^32, and longer divisors.
+TEST(KernelDoubleWord, DivideValues) {
+    const struct {
+        std::uint64_t y;
+        std::uint64_t q;
+        std::uint64_t r;
+    } cases[] = {
+        {1, 999'999'999'999'999'999, 0},
+        {7, 142'857'142'857'142'857, 6},
+        {99'999, 100'000'001'234, 99'998},
+        {4'294'967'295, 4'294'967'296, 4'294'967'294},
+        {4'294'967'296, 4'294'967'295, 12345},
+        {4'294'967'297, 3, 4'294'967'296},
+        {999'999'999'999, 9'999'999, 1},
+        {999'999'999'999'999'999, 17, 999'999'999'999'999'998},
+    };
+    for (const auto& c : cases) {
+        std::uint64_t remainder = 0;
+        EXPECT_EQ(detail::divideValues(c.q * c.y + c.r, c.y, remainder), c.q) << c.y;
+        EXPECT_EQ(remainder, c.r) << c.y;
+    }
+}
+
 }  // namespace
 }  // namespace kestrum::aserv::kernel::testing

@@ -1,9 +1,12 @@
 #include "word/word_operand.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "kernel/digit_groups.h"
 #include "kernel/digits.h"
+#include "kernel/limb.h"
 
 namespace kestrum::aserv {
 
@@ -29,25 +32,56 @@ bool read4(const char16_t* p, std::uint64_t& value) {
     return true;
 }
 
+// The value of up to 19 digits given in parts of one or four digits, most significant first.
+// Narrow words gather up to nine digits in one 32-bit word and fold it into the 64-bit value
+// with one product when the next part would not fit, where a 64-bit multiplication for every
+// part takes three 32-bit ones.
+class DigitValue {
+  public:
+    void push(std::uint32_t part, unsigned digits) {
+        if constexpr (kernel::detail::kNarrowWords) {
+            if (groupDigits_ + digits > 9) {
+                value_ = value();
+                group_ = 0;
+                groupDigits_ = 0;
+            }
+            group_ = group_ * kPowers[digits] + part;
+            groupDigits_ += digits;
+        } else {
+            value_ = value_ * kPowers[digits] + part;
+        }
+    }
+
+    [[nodiscard]] std::uint64_t value() const { return value_ * kPowers[groupDigits_] + group_; }
+
+  private:
+    static constexpr std::array<std::uint32_t, 10> kPowers = {
+        1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
+
+    std::uint64_t value_ = 0;
+    std::uint32_t group_ = 0;
+    unsigned groupDigits_ = 0;  // stays 0 with wide words
+};
+
 // The value of `count` digits at `p`, or false when one of them is not a digit.
 bool readDigits(const char16_t* p, std::size_t count, std::uint64_t& value) {
-    std::uint64_t v = 0;
+    DigitValue v;
     const std::size_t head = count % 4;
     for (std::size_t i = 0; i < head; ++i) {
         const unsigned digit = static_cast<unsigned>(p[i]) - kZero;
         if (digit > 9) {
             return false;
         }
-        v = v * 10 + digit;
+        v.push(digit, 1);
     }
     for (std::size_t i = head; i < count; i += 4) {
         std::uint64_t group = 0;
         if (!read4(p + i, group)) {
             return false;
         }
-        v = v * 10'000 + group;
+        v.push(static_cast<std::uint32_t>(group), 4);
     }
-    value = v;
+    value = v.value();
     return true;
 }
 
@@ -79,12 +113,12 @@ bool readScaledWordOperand(TextView text, ScaledWordOperand& operand) {
     if (body.empty() || body.size() > kWordOperandDigits + 1) {
         return false;
     }
-    std::uint64_t value = 0;
+    DigitValue value;
     std::size_t point = body.size();
     for (std::size_t i = 0; i < body.size(); ++i) {
         const unsigned digit = static_cast<unsigned>(body[i]) - kZero;
         if (digit <= 9) {
-            value = value * 10 + digit;
+            value.push(digit, 1);
         } else if (body[i] == kPoint && point == body.size()) {
             point = i;
         } else {
@@ -99,10 +133,11 @@ bool readScaledWordOperand(TextView text, ScaledWordOperand& operand) {
         if (digits == 0 || digits + 1 > kWordOperandDigits) {
             return false;
         }
-        value *= 10;
         operand.fractionLength = 1;
+        operand.scaled = value.value() * 10;
+        return true;
     }
-    operand.scaled = value;
+    operand.scaled = value.value();
     return true;
 }
 

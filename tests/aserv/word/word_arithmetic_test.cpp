@@ -131,7 +131,9 @@ void checkWordPaths(TextView a1, TextView a2, Answered& answered) {
     }
 }
 
-// Operands at the bounds the word paths check, and forms they must leave to the general path.
+// Operands at the bounds the word paths check, and forms they must leave to the general path;
+// the last ones hold distinct digits either side of the nine-digit groups that 32-bit builds
+// read in one word.
 const std::vector<Text> kEdgeOperands = {u"0",
                                          u"-0",
                                          u"+0",
@@ -198,7 +200,15 @@ const std::vector<Text> kEdgeOperands = {u"0",
                                          u"0.05",
                                          u"100",
                                          u"0.01",
-                                         u"7.500"};
+                                         u"7.500",
+                                         u"123456789",
+                                         u"1234567891",
+                                         u"12345678912345678",
+                                         u"-123456789123456789",
+                                         u"12345.6789",
+                                         u"1234567.89123",
+                                         u"123456789.123456789",
+                                         u"8765432109876543.21"};
 
 TEST(WordPaths, AgreeWithGeneralPathOnEdgeOperands) {
     Answered answered;

@@ -52,7 +52,13 @@ class DigitValue {
         }
     }
 
-    [[nodiscard]] std::uint64_t value() const { return value_ * kPowers[groupDigits_] + group_; }
+    [[nodiscard]] std::uint64_t value() const {
+        if constexpr (kernel::detail::kNarrowWords) {
+            return value_ * kPowers[groupDigits_] + group_;
+        } else {
+            return value_;
+        }
+    }
 
   private:
     static constexpr std::array<std::uint32_t, 10> kPowers = {
@@ -60,7 +66,7 @@ class DigitValue {
 
     std::uint64_t value_ = 0;
     std::uint32_t group_ = 0;
-    unsigned groupDigits_ = 0;  // stays 0 with wide words
+    unsigned groupDigits_ = 0;
 };
 
 // The value of `count` digits at `p`, or false when one of them is not a digit.

@@ -32,7 +32,7 @@ build=${KESTRUM_BENCH_BUILD:-build/bench-i686}
 # (--no-warn-unused-cli: a configured folder keeps its toolchain and ignores the option.)
 cmake -S . -B "$build" -G Ninja --toolchain cmake/toolchains/linux-i686.cmake --no-warn-unused-cli \
     -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF -DKESTRUM_BUILD_BENCH=ON \
-    -DKESTRUM_WARNINGS_AS_ERRORS=OFF >/dev/null
+    -DKESTRUM_WARNINGS_AS_ERRORS=OFF -DKESTRUM_LINE_EDITING=OFF >/dev/null
 cmake --build "$build" --target arithm_bench -j "${JOBS:-2}"
 
 program="$build/bench/arithm_bench"

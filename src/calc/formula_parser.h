@@ -30,7 +30,9 @@ ParsedLine parseFormulaLine(std::string_view line, const NameResolver& resolver,
 // A formula without variables.
 FormulaPtr parseFormula(std::string_view text);
 
-// Formulas nest at most this deep (a longer chain or deeper parentheses is a syntax error).
-inline constexpr std::size_t kMaxFormulaDepth = 2000;
+// Formulas nest at most this deep (a longer chain or deeper parentheses is a syntax error), as
+// KEval allows: the parser and the evaluator recurse once or a few times for each level, within
+// the stack of any thread, sanitizer builds included.
+inline constexpr std::size_t kMaxFormulaDepth = 400;
 
 }  // namespace kestrum::calc

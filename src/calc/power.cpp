@@ -56,8 +56,18 @@ Ball powInteger(const Ball& a, std::int64_t n, Precision p) {
         return n == 0 ? Ball::fromInteger(1) : positivePower(a, static_cast<std::uint64_t>(n), p);
     }
     const std::uint64_t magnitude = std::uint64_t{0} - static_cast<std::uint64_t>(n);
-    const Ball power = positivePower(a, magnitude, Precision{p.digits + 3});
-    return div(Ball::fromInteger(1), power, p);
+    try {
+        const Ball power = positivePower(a, magnitude, Precision{p.digits + 3});
+        return div(Ball::fromInteger(1), power, p);
+    } catch (const UnderflowError&) {
+        throw;
+    } catch (const std::range_error&) {
+        // a^|n| is beyond the largest magnitude but its reciprocal is small, not large: the
+        // power of 1/a, whose relative error the power multiplies by |n|, so that many more
+        // digits for the quotient.
+        const Precision wider{p.digits + decimalDigits(magnitude) + 3};
+        return positivePower(div(Ball::fromInteger(1), a, wider), magnitude, p);
+    }
 }
 
 }  // namespace kestrum::calc

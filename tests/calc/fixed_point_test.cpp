@@ -6,17 +6,12 @@
 #include <random>
 #include <string>
 
+#include "decimal_support.h"
+
 namespace kestrum::calc {
 namespace {
 
-BigInt randomDigits(std::mt19937_64& random, std::size_t count, bool negative) {
-    std::string text(negative ? "-" : "");
-    text += static_cast<char>('1' + random() % 9);
-    for (std::size_t i = 1; i < count; ++i) {
-        text += static_cast<char>('0' + random() % 10);
-    }
-    return BigInt::fromDigits(text);
-}
+using test::randomDigits;
 
 // A product with a short factor drops the other factor's low digits: it stays within its error
 // bound of the exact product, taken 30 digits finer.

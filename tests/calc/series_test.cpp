@@ -6,17 +6,12 @@
 #include <random>
 #include <string>
 
+#include "decimal_support.h"
+
 namespace kestrum::calc {
 namespace {
 
-BigInt randomDigits(std::mt19937_64& random, std::size_t count, bool negative) {
-    std::string text(negative ? "-" : "");
-    text += static_cast<char>('1' + random() % 9);
-    for (std::size_t i = 1; i < count; ++i) {
-        text += static_cast<char>('0' + random() % 10);
-    }
-    return BigInt::fromDigits(text);
-}
+using test::randomDigits;
 
 // The quotient on shortened numbers stays within its error bound of the exact one, which comes
 // from an exact division 30 digits further (its own truncation is one of those finer units).
